@@ -1,0 +1,20 @@
+// Code-page conversions used by the configuration readers.
+#pragma once
+#include <cstddef>
+#include <string>
+
+// Converts code-page-936 text to UTF-16 into out (capacity characters with the terminator).
+// False for null text, for text that does not fit (out is then empty) and for an empty result.
+bool MbcsToWide936(const char* text, wchar_t* out, size_t capacity);
+
+// Converts UTF-8 text to the system ANSI code page into a 512-byte buffer. False for null text,
+// for text whose converted form needs more than 511 bytes (out is then empty) and for an empty
+// result.
+bool Utf8ToAnsi(const char* text, char out[512]);
+
+namespace kesh {
+// UTF-16 to narrow text in the given code page, and back; used wherever a path or a command line
+// has to be logged or stored in the narrow job fields.
+std::string WideToCodePage(const std::wstring& text, unsigned codePage);
+std::wstring CodePageToWide(const std::string& text, unsigned codePage);
+}  // namespace kesh

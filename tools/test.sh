@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Sets everything up, builds both targets and runs every test under Wine (with an X display
+# for the tests that open windows). Extra arguments go to ctest (e.g. -R Config).
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+BUILD=${TOLU_BUILD:-$here/build}
+export TOLU_BUILD=$BUILD
+bash "$here/tools/build.sh"
+bash "$here/tools/wine-prefix.sh" start "$BUILD/x86_64"
+trap 'bash "$here/tools/wine-prefix.sh" stop "$BUILD/x86_64"' EXIT
+cd "$BUILD/x86_64"
+bash "$here/tools/with-xvfb.sh" ctest --timeout 600 -j"$(nproc)" --output-on-failure "$@"
