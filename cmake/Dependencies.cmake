@@ -21,9 +21,11 @@ file(COPY /usr/include/easylogging++.h /usr/include/easylogging++.cc DESTINATION
 add_library(tolu_stb INTERFACE)
 target_include_directories(tolu_stb SYSTEM INTERFACE ${TOLU_HOST_INC})
 
-add_library(tolu_elpp STATIC ${TOLU_HOST_INC}/easylogging++.cc)
+# The library's one storage object lives with it (engine/Log.cpp), so any program that logs
+# links it whatever the order of its libraries.
+add_library(tolu_elpp STATIC ${TOLU_HOST_INC}/easylogging++.cc ${PROJECT_SOURCE_DIR}/engine/Log.cpp)
 target_include_directories(tolu_elpp SYSTEM PUBLIC ${TOLU_HOST_INC})
-target_compile_options(tolu_elpp PRIVATE -w)
+set_source_files_properties(${TOLU_HOST_INC}/easylogging++.cc PROPERTIES COMPILE_OPTIONS -w)
 target_link_libraries(tolu_elpp PUBLIC ws2_32)
 
 if(TOLU_BUILD_TESTS)

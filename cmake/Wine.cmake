@@ -16,11 +16,12 @@ else()
   set(TOLU_BUILD_TESTS OFF)
 endif()
 
-# tolu_add_gtest(<name> SOURCES ... LIBS ... [WINDOWS]): one GoogleTest program, its cases
-# registered with CTest one by one. WINDOWS marks programs that open windows (they need the X
-# display that tools/test.sh provides).
+# tolu_add_gtest(<name> SOURCES ... LIBS ... [DEPENDS targets...] [TIMEOUT s]
+#                [RESOURCE_LOCK names...]): one GoogleTest program, its cases registered with
+# CTest one by one. Cases that share a RESOURCE_LOCK name (a named mutex, a pipe name, a fixed
+# folder) never run at the same time. Tests that open windows get the X display of tools/test.sh.
 function(tolu_add_gtest name)
-  cmake_parse_arguments(T "WINDOWS" "TIMEOUT" "SOURCES;LIBS;DEPENDS" ${ARGN})
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;DEPENDS;RESOURCE_LOCK" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/common)
@@ -31,6 +32,11 @@ function(tolu_add_gtest name)
     set(T_TIMEOUT 120)
   endif()
   include(GoogleTest)
+  set(extra)
+  if(T_RESOURCE_LOCK)
+    list(JOIN T_RESOURCE_LOCK "\\;" locks)
+    set(extra RESOURCE_LOCK "${locks}")
+  endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-    PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${name}")
+    PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${name}" ${extra})
 endfunction()

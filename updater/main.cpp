@@ -1,46 +1,43 @@
 // toluUpdater: started by the client with one update job on its command line.
+#include <winsock2.h>
 #include <windows.h>
-#include <shellapi.h>
+#include <objbase.h>
+
+#include <cstdlib>
 
 #include "Log.h"
-#include "ZipDwCfg.h"
 #include "TextConv.h"
+#include "UpdaterLog.h"
+#include "WinHandle.h"
+#include "ZipDwCfg.h"
 
 namespace {
 
-std::string ToLog(const std::wstring& s) { return kesh::WideToCodePage(s, CP_ACP); }
+const wchar_t kRunMutex[] = L"WEMQ_AutoUpdate";
+const wchar_t kInstanceMutex[] = L"{5E2D9A14-7C3B-4F61-A8D0-93B6E1C47F2A}";
 
-void ConfigureLogger() {
-    el::Configurations conf;
-    conf.setToDefault();
-    conf.setGlobally(el::ConfigurationType::Format, "%datetime %level [%logger] %msg");
-    conf.setGlobally(el::ConfigurationType::ToFile, "false");
-    conf.setGlobally(el::ConfigurationType::ToStandardOutput, "true");
-    el::Loggers::reconfigureLogger("default", conf);
-}
+std::string ToLog(const std::wstring& s) { return kesh::WideToCodePage(s, CP_ACP); }
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
-    ConfigureLogger();
-    int argc = 0;
-    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    LocalFree(argv);
-    if (argc < 2) return -1;
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR cmdLine, int) {
+    InitLogger();
+    if (FAILED(CoInitialize(nullptr))) return -1;
 
-    // The job is everything after the program name, exactly as the client wrote it.
-    const wchar_t* args = GetCommandLineW();
-    if (*args == L'"') {
-        args = wcschr(args + 1, L'"');
-        args = args != nullptr ? args + 1 : L"";
-    } else {
-        while (*args != L'\0' && *args != L' ' && *args != L'\t') ++args;
-    }
-    while (*args == L' ' || *args == L'\t') ++args;
+    // Held until the process ends: a second updater started meanwhile waits for this one.
+    HANDLE runMutex = CreateMutexW(nullptr, FALSE, kRunMutex);
+    if (WaitForSingleObject(runMutex, 10000) == WAIT_TIMEOUT) return -1;
 
-    const ZipDwCfg job = parseZipConf(args);
+    kesh::UniqueHandle instance(OpenMutexW(MUTEX_ALL_ACCESS, FALSE, kInstanceMutex));
+    if (instance) return -1;
+    instance.reset(CreateMutexW(nullptr, TRUE, kInstanceMutex));
+
+    if (__argc <= 1) return -1;
+
+    const ZipDwCfg job = parseZipConf(cmdLine);
     LOG(INFO) << "job: host[" << job.host << "] path[" << job.path << "] md5[" << job.md5
               << "] forcedupdate[" << job.forcedupdate << "] pagecallparam[" << job.pagecallparam
               << "] clientDic[" << ToLog(job.clientDic) << "] clientExePath[" << ToLog(job.clientExePath) << "]";
+    CoUninitialize();
     return 0;
 }

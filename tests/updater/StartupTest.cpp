@@ -1,0 +1,172 @@
+// The updater's start: log folder and clean-up, the two named mutexes and the argument check,
+// each seen from outside by running the real program.
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+#include <chrono>
+#include <thread>
+
+#include "TestUtil.h"
+#include "UpdaterLog.h"
+
+namespace {
+
+const wchar_t kRunMutex[] = L"WEMQ_AutoUpdate";
+const wchar_t kInstanceMutex[] = L"{5E2D9A14-7C3B-4F61-A8D0-93B6E1C47F2A}";
+const DWORD kExitFailed = static_cast<DWORD>(-1);
+
+std::wstring Updater() { return testutil::HostPath(UPDATER_EXE); }
+
+std::wstring LogFolder() {
+    wchar_t base[MAX_PATH] = {};
+    SHGetSpecialFolderPathW(nullptr, base, CSIDL_LOCAL_APPDATA, TRUE);
+    return std::wstring(base) + L"\\toluUpdater\\";
+}
+
+bool Exists(const std::wstring& p) { return GetFileAttributesW(p.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Sets a file's last-write time to now + offset seconds.
+void Age(const std::wstring& path, int64_t offsetSeconds) {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER t;
+    t.LowPart = now.dwLowDateTime;
+    t.HighPart = now.dwHighDateTime;
+    t.QuadPart += offsetSeconds * 10000000LL;
+    FILETIME ft{t.LowPart, t.HighPart};
+    HANDLE h = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    SetFileTime(h, nullptr, nullptr, &ft);
+    CloseHandle(h);
+}
+
+TEST(UpdaterLog, SevenDaysEitherWay) {
+    const int64_t now = 1700000000;
+    EXPECT_FALSE(IsStaleLog(now - 604800, now));
+    EXPECT_TRUE(IsStaleLog(now - 604801, now));
+    EXPECT_FALSE(IsStaleLog(now + 604800, now));
+    EXPECT_TRUE(IsStaleLog(now + 604801, now));
+    EXPECT_FALSE(IsStaleLog(now, now));
+}
+
+TEST(UpdaterStartup, NoArgumentExitsAfterPreparingTheLog) {
+    const std::wstring dir = LogFolder();
+    testutil::MakeDirs(dir);
+    struct Item {
+        const wchar_t* name;
+        int64_t offset;
+        bool folder;
+        bool kept;
+    } items[] = {
+        {L"t-old.log", -8 * 86400, false, false},
+        {L"t-recent.log", -6 * 86400, false, true},
+        {L"t-future.log", 8 * 86400, false, false},
+        {L"t-near-future.log", 6 * 86400, false, true},
+        {L".t-hidden.log", -30 * 86400, false, true},
+        {L"t-folder.log", -30 * 86400, true, true},
+        {L"t-other.txt", -30 * 86400, false, true},
+    };
+    for (const Item& it : items) {
+        const std::wstring p = dir + it.name;
+        if (it.folder) {
+            ASSERT_TRUE(testutil::MakeDirs(p));
+        } else {
+            ASSERT_TRUE(testutil::WriteBytes(p, "x"));
+        }
+        Age(p, it.offset);
+    }
+
+    const testutil::RunResult run = testutil::Run(Updater(), L"", 30000);
+    ASSERT_TRUE(run.started);
+    EXPECT_EQ(run.exitCode, kExitFailed);
+    for (const Item& it : items) {
+        EXPECT_EQ(Exists(dir + it.name), it.kept) << testutil::Narrow(it.name);
+        if (it.folder) {
+            RemoveDirectoryW((dir + it.name).c_str());
+        } else {
+            DeleteFileW((dir + it.name).c_str());
+        }
+    }
+}
+
+TEST(UpdaterStartup, RunsWithAJobAndLogsIt) {
+    const testutil::RunResult run = testutil::Run(Updater(), L"-url=http://h/x.zip -md5=ABC", 30000);
+    ASSERT_TRUE(run.started);
+    EXPECT_EQ(run.exitCode, 0u) << run.output;
+    // The records reach the standard output too, in the file's line format.
+    EXPECT_NE(run.output.find(" INFO [default] cmdline: -url=http://h/x.zip -md5=ABC"), std::string::npos)
+        << run.output;
+    EXPECT_NE(run.output.find(" INFO [default] zipMd5: ABC"), std::string::npos) << run.output;
+
+    // And this run's file holds them, named after the local start time.
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((LogFolder() + L"*.log").c_str(), &fd);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    std::wstring newest;
+    FILETIME newestTime{};
+    do {
+        if (CompareFileTime(&fd.ftLastWriteTime, &newestTime) >= 0) {
+            newestTime = fd.ftLastWriteTime;
+            newest = fd.cFileName;
+        }
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+    ASSERT_EQ(newest.size(), wcslen(L"2026-12-08_20-14-13.log"));
+    std::string text;
+    ASSERT_TRUE(testutil::ReadBytes(LogFolder() + newest, text));
+    EXPECT_NE(text.find("cmdline: -url=http://h/x.zip -md5=ABC"), std::string::npos);
+    // "%Y-%M-%d %H:%m:%s,%g": 2026-12-08 20:14:13,262
+    ASSERT_GE(text.size(), 24u);
+    EXPECT_EQ(text[4], '-');
+    EXPECT_EQ(text[10], ' ');
+    EXPECT_EQ(text[19], ',');
+    EXPECT_EQ(text.substr(23, 6), " INFO ");
+}
+
+TEST(UpdaterStartup, SingleInstanceMutexPresent) {
+    HANDLE other = CreateMutexW(nullptr, TRUE, kInstanceMutex);
+    ASSERT_NE(other, nullptr);
+    const auto start = std::chrono::steady_clock::now();
+    const testutil::RunResult run = testutil::Run(Updater(), L"-url=h/x.zip", 30000);
+    const auto took = std::chrono::steady_clock::now() - start;
+    CloseHandle(other);
+    EXPECT_EQ(run.exitCode, kExitFailed);
+    EXPECT_LT(took, std::chrono::seconds(8));
+}
+
+TEST(UpdaterStartup, WaitsForARunningUpdater) {
+    // Held for longer than the updater waits: it gives up after about 10 s.
+    {
+        HANDLE held = CreateMutexW(nullptr, TRUE, kRunMutex);
+        ASSERT_NE(held, nullptr);
+        const auto start = std::chrono::steady_clock::now();
+        const testutil::RunResult run = testutil::Run(Updater(), L"-url=h/x.zip", 30000);
+        const auto took = std::chrono::steady_clock::now() - start;
+        ReleaseMutex(held);
+        CloseHandle(held);
+        EXPECT_EQ(run.exitCode, kExitFailed);
+        EXPECT_GE(took, std::chrono::milliseconds(9500));
+        EXPECT_LT(took, std::chrono::seconds(20));
+    }
+    // Released after two seconds: the waiting updater goes on and runs. (A mutex is released
+    // by the thread that owns it, so one thread holds it and lets go.)
+    {
+        HANDLE taken = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        std::thread holder([&] {
+            HANDLE held = CreateMutexW(nullptr, TRUE, kRunMutex);
+            SetEvent(taken);
+            std::this_thread::sleep_for(std::chrono::seconds(2));
+            ReleaseMutex(held);
+            CloseHandle(held);
+        });
+        WaitForSingleObject(taken, 5000);
+        CloseHandle(taken);
+        const testutil::RunResult run = testutil::Run(Updater(), L"-url=h/x.zip", 30000);
+        holder.join();
+        EXPECT_EQ(run.exitCode, 0u) << run.output;
+    }
+}
+
+}  // namespace
