@@ -1,0 +1,27 @@
+// Finding and stopping the client program, and the short texts the updater writes into the pipe
+// the client serves. The two conversions are the engine's bridge between its narrow texts (user's
+// ANSI code page) and the UTF-16 the system wants for paths and pipe names.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+// The id of the first process whose image name equals name (whole name, letter case ignored);
+// 0 when there is none or name is empty.
+DWORD FindProcess_ByName(const std::string& name);
+
+namespace kesh {
+
+// Terminates the configured client ("ProgName") with exit code 9 and waits up to 3 s for it to go.
+// True when no such process runs any more.
+bool KillClient();
+
+// Writes text (in the ANSI code page, without a terminator) in one write into the pipe
+// "\\.\Pipe\" + name. False when the pipe cannot be opened (missing, or its instance is busy).
+bool WritePipeBuf(const std::wstring& name, const std::wstring& text);
+
+// Conversions through the user's default ANSI code page.
+std::wstring StringToWString(const std::string& text);
+std::string WStringToString(const std::wstring& text);
+
+}  // namespace kesh
