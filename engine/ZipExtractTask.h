@@ -1,0 +1,20 @@
+// Unpacks the verified update archive into the client's folder for a forced update, through the
+// unpacking library "zlib.dll" that ships beside the updater.
+#pragma once
+#include <string>
+
+class ZipExtractTask {
+public:
+    // Both in the ANSI code page.
+    ZipExtractTask(const std::string& zipPath, const std::string& targetDir);
+
+    // Makes the target folder with its missing parents, then unpacks. False when the folder
+    // cannot be made or the unpacking fails; the install flow then tries again.
+    bool TryExtract();
+    // Unpacks into the target folder; true only when every entry was unpacked.
+    bool Extract();
+
+private:
+    std::string zipPath_;
+    std::string targetDir_;
+};

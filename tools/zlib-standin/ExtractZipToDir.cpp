@@ -1,0 +1,362 @@
+// ExtractZipToDir: unpacks every entry of a zip archive below a folder, creating the entries'
+// folders and replacing existing files. Stored and deflated entries; names are UTF-8 (the form
+// both zip makers in use write), with code page 437 for names that are not valid UTF-8.
+//
+// Result codes: 0 success; 1 the archive cannot be opened; 2 it is not a zip archive or its
+// directory is damaged or cut short; 3 an entry's name would lead outside the folder (nothing is
+// written then); 4 an entry uses a method or encryption this library does not unpack; 5 an entry's
+// data is damaged (inflate error, wrong length or CRC-32); 6 a folder or file cannot be written.
+// The third argument is reserved and ignored.
+#include <windows.h>
+
+#include <zlib.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+enum Result { kOk = 0, kCannotOpen = 1, kBadArchive = 2, kUnsafeName = 3, kUnsupported = 4, kBadData = 5,
+              kCannotWrite = 6 };
+
+const DWORD kEndSig = 0x06054b50, kEnd64Sig = 0x06064b50, kEnd64LocSig = 0x07064b50;
+const DWORD kCentralSig = 0x02014b50, kLocalSig = 0x04034b50;
+const size_t kBlock = 256 * 1024;
+
+uint16_t Le16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint32_t Le32(const unsigned char* p) { return Le16(p) | (static_cast<uint32_t>(Le16(p + 2)) << 16); }
+uint64_t Le64(const unsigned char* p) { return Le32(p) | (static_cast<uint64_t>(Le32(p + 4)) << 32); }
+
+class Handle {
+public:
+    explicit Handle(HANDLE h) : h_(h) {}
+    ~Handle() { if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_); }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    HANDLE get() const { return h_; }
+    bool ok() const { return h_ != INVALID_HANDLE_VALUE; }
+    void close() {
+        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+        h_ = INVALID_HANDLE_VALUE;
+    }
+
+private:
+    HANDLE h_;
+};
+
+class ZStream {
+public:
+    ZStream() { ok_ = inflateInit2(&z, -MAX_WBITS) == Z_OK; }
+    ~ZStream() { if (ok_) inflateEnd(&z); }
+    ZStream(const ZStream&) = delete;
+    ZStream& operator=(const ZStream&) = delete;
+    bool ok() const { return ok_; }
+    z_stream z{};
+
+private:
+    bool ok_ = false;
+};
+
+// Reads exactly n bytes at offset; false on a short read (a cut archive).
+bool ReadAt(HANDLE file, uint64_t offset, void* buf, size_t n) {
+    LARGE_INTEGER pos;
+    pos.QuadPart = static_cast<LONGLONG>(offset);
+    if (!SetFilePointerEx(file, pos, nullptr, FILE_BEGIN)) return false;
+    auto* p = static_cast<unsigned char*>(buf);
+    while (n > 0) {
+        const DWORD want = static_cast<DWORD>(n > kBlock ? kBlock : n);
+        DWORD got = 0;
+        if (!ReadFile(file, p, want, &got, nullptr) || got == 0) return false;
+        p += got;
+        n -= got;
+    }
+    return true;
+}
+
+bool WriteAll(HANDLE file, const unsigned char* p, size_t n) {
+    while (n > 0) {
+        DWORD put = 0;
+        if (!WriteFile(file, p, static_cast<DWORD>(n > kBlock ? kBlock : n), &put, nullptr) || put == 0) return false;
+        p += put;
+        n -= put;
+    }
+    return true;
+}
+
+struct Entry {
+    std::wstring name;  // relative, '\' separated, checked
+    bool directory = false;
+    uint16_t flags = 0, method = 0;
+    uint32_t crc = 0;
+    uint64_t packed = 0, size = 0, localOffset = 0;
+};
+
+// The parts of a relative name, or false when the name could leave the folder: empty, absolute,
+// with a drive or stream (':'), a ".." part, a device name, or characters no file name may hold.
+// Device names open the device wherever they stand in a path, whatever their extension.
+bool IsDeviceName(const std::wstring& part) {
+    const std::wstring stem = part.substr(0, part.find(L'.'));
+    static const wchar_t* const names[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
+    for (const wchar_t* n : names)
+        if (_wcsicmp(stem.c_str(), n) == 0) return true;
+    return stem.size() == 4 && (_wcsnicmp(stem.c_str(), L"COM", 3) == 0 || _wcsnicmp(stem.c_str(), L"LPT", 3) == 0) &&
+           stem[3] >= L'1' && stem[3] <= L'9';
+}
+
+bool SplitSafe(const std::wstring& raw, std::vector<std::wstring>& parts) {
+    parts.clear();
+    if (raw.empty() || raw[0] == L'/' || raw[0] == L'\\') return false;
+    std::wstring part;
+    for (size_t i = 0; i <= raw.size(); ++i) {
+        const wchar_t c = i < raw.size() ? raw[i] : L'/';
+        if (c == L'/' || c == L'\\') {
+            if (part == L"..") return false;
+            // Windows drops trailing dots and blanks, so "..." or ". ." would name the parent too.
+            const size_t keep = part.find_last_not_of(L". ");
+            if (!part.empty() && keep == std::wstring::npos) {
+                if (part != L".") return false;
+            } else if (!part.empty()) {
+                if (IsDeviceName(part)) return false;
+                parts.push_back(part);
+            }
+            part.clear();
+            continue;
+        }
+        if (c < 32 || wcschr(L":*?\"<>|", c) != nullptr) return false;
+        part += c;
+    }
+    return !parts.empty();
+}
+
+std::wstring DecodeName(const std::string& bytes) {
+    if (bytes.empty()) return std::wstring();
+    const int len = static_cast<int>(bytes.size());
+    UINT cp = CP_UTF8;
+    int n = MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, bytes.data(), len, nullptr, 0);
+    if (n <= 0) {
+        cp = 437;
+        n = MultiByteToWideChar(cp, 0, bytes.data(), len, nullptr, 0);
+        if (n <= 0) return std::wstring();
+    }
+    std::wstring out(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(cp, cp == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0, bytes.data(), len, &out[0], n);
+    return out;
+}
+
+// The central directory's offset and entry count, from the end records (zip64 ones included).
+int FindDirectory(HANDLE file, uint64_t fileSize, uint64_t& dirOffset, uint64_t& count) {
+    if (fileSize < 22) return kBadArchive;
+    const uint64_t tail = fileSize < 22 + 65535 ? fileSize : 22 + 65535;
+    std::vector<unsigned char> buf(static_cast<size_t>(tail));
+    if (!ReadAt(file, fileSize - tail, buf.data(), buf.size())) return kBadArchive;
+    for (size_t i = buf.size() - 22 + 1; i-- > 0;) {
+        const unsigned char* e = &buf[i];
+        if (Le32(e) != kEndSig) continue;
+        // A real end record's comment runs exactly to the end of the file.
+        if (i + 22 + Le16(e + 20) != buf.size()) continue;
+        count = Le16(e + 10);
+        dirOffset = Le32(e + 16);
+        if (count != 0xFFFF && dirOffset != 0xFFFFFFFF) return kOk;
+        const uint64_t at = fileSize - tail + i;
+        unsigned char loc[20], end64[56];
+        if (at < 20 || !ReadAt(file, at - 20, loc, 20) || Le32(loc) != kEnd64LocSig) return kBadArchive;
+        if (!ReadAt(file, Le64(loc + 8), end64, 56) || Le32(end64) != kEnd64Sig) return kBadArchive;
+        count = Le64(end64 + 32);
+        dirOffset = Le64(end64 + 48);
+        return kOk;
+    }
+    return kBadArchive;
+}
+
+int ReadDirectory(HANDLE file, uint64_t fileSize, std::vector<Entry>& entries) {
+    uint64_t offset = 0, count = 0;
+    int rc = FindDirectory(file, fileSize, offset, count);
+    if (rc != kOk) return rc;
+    if (count > fileSize / 46 + 1) return kBadArchive;
+    std::vector<std::wstring> parts;
+    for (uint64_t i = 0; i < count; ++i) {
+        unsigned char h[46];
+        if (offset + 46 > fileSize || !ReadAt(file, offset, h, 46) || Le32(h) != kCentralSig) return kBadArchive;
+        const uint16_t nameLen = Le16(h + 28), extraLen = Le16(h + 30), commentLen = Le16(h + 32);
+        std::string name(nameLen, '\0');
+        std::vector<unsigned char> extra(extraLen);
+        if ((nameLen && !ReadAt(file, offset + 46, &name[0], nameLen)) ||
+            (extraLen && !ReadAt(file, offset + 46 + nameLen, extra.data(), extraLen)))
+            return kBadArchive;
+        Entry e;
+        e.flags = Le16(h + 8);
+        e.method = Le16(h + 10);
+        e.crc = Le32(h + 16);
+        e.packed = Le32(h + 20);
+        e.size = Le32(h + 24);
+        e.localOffset = Le32(h + 42);
+        // Sizes and offsets that do not fit 32 bits sit in the zip64 extra block, in this order.
+        for (size_t x = 0; x + 4 <= extra.size();) {
+            const uint16_t id = Le16(&extra[x]), len = Le16(&extra[x + 2]);
+            if (x + 4 + len > extra.size()) break;
+            if (id == 0x0001) {
+                size_t p = x + 4;
+                for (uint64_t* field : {&e.size, &e.packed, &e.localOffset}) {
+                    if (*field != 0xFFFFFFFF) continue;
+                    if (p + 8 > x + 4 + len) return kBadArchive;
+                    *field = Le64(&extra[p]);
+                    p += 8;
+                }
+            }
+            x += 4 + len;
+        }
+        const std::wstring wide = DecodeName(name);
+        e.directory = !wide.empty() && (wide.back() == L'/' || wide.back() == L'\\');
+        // Refuse names that climb out of the target folder: the archive comes from the network.
+        if (!SplitSafe(wide, parts)) return kUnsafeName;
+        for (size_t p = 0; p < parts.size(); ++p) e.name += (p ? L"\\" : L"") + parts[p];
+        if (!e.directory) {
+            if (e.flags & 1) return kUnsupported;
+            if (e.method != 0 && e.method != 8) return kUnsupported;
+            if (e.method == 0 && e.packed != e.size) return kBadData;
+            if (e.localOffset >= fileSize || e.packed > fileSize) return kBadArchive;
+        }
+        entries.push_back(e);
+        offset += 46ull + nameLen + extraLen + commentLen;
+    }
+    return kOk;
+}
+
+// Long targets need the "\\?\" form; the parts are already free of "." and "..".
+std::wstring SystemPath(const std::wstring& full) {
+    if (full.size() < MAX_PATH - 12 || full.compare(0, 4, L"\\\\?\\") == 0) return full;
+    if (full.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
+bool MakeFolders(const std::wstring& root, const std::wstring& rel) {
+    std::wstring path = root;
+    size_t start = 0;
+    while (start <= rel.size()) {
+        size_t end = rel.find(L'\\', start);
+        if (end == std::wstring::npos) end = rel.size();
+        path += L"\\" + rel.substr(start, end - start);
+        const std::wstring sys = SystemPath(path);
+        if (!CreateDirectoryW(sys.c_str(), nullptr)) {
+            const DWORD attrs = GetFileAttributesW(sys.c_str());
+            if (attrs == INVALID_FILE_ATTRIBUTES || !(attrs & FILE_ATTRIBUTE_DIRECTORY)) return false;
+        }
+        start = end + 1;
+    }
+    return true;
+}
+
+// Unpacks one file entry into temp, checking length and CRC-32 as the data streams through.
+int UnpackTo(HANDLE zip, uint64_t fileSize, const Entry& e, HANDLE out) {
+    unsigned char local[30];
+    if (!ReadAt(zip, e.localOffset, local, 30) || Le32(local) != kLocalSig) return kBadArchive;
+    const uint64_t dataStart = e.localOffset + 30 + Le16(local + 26) + Le16(local + 28);
+    if (dataStart > fileSize || e.packed > fileSize - dataStart) return kBadData;
+
+    std::vector<unsigned char> in(kBlock), buf(kBlock);
+    uLong crc = crc32(0L, Z_NULL, 0);
+    uint64_t left = e.packed, written = 0;
+    LARGE_INTEGER pos;
+    pos.QuadPart = static_cast<LONGLONG>(dataStart);
+    if (!SetFilePointerEx(zip, pos, nullptr, FILE_BEGIN)) return kBadArchive;
+
+    ZStream zs;
+    if (e.method == 8 && !zs.ok()) return kBadData;
+    bool ended = e.method == 0;
+    while (left > 0) {
+        DWORD got = 0;
+        const DWORD want = static_cast<DWORD>(left > kBlock ? kBlock : left);
+        if (!ReadFile(zip, in.data(), want, &got, nullptr) || got == 0) return kBadData;
+        left -= got;
+        if (e.method == 0) {
+            crc = crc32(crc, in.data(), got);
+            written += got;
+            if (!WriteAll(out, in.data(), got)) return kCannotWrite;
+            continue;
+        }
+        if (ended) return kBadData;  // bytes after the end of the deflate stream
+        zs.z.next_in = in.data();
+        zs.z.avail_in = got;
+        do {
+            zs.z.next_out = buf.data();
+            zs.z.avail_out = static_cast<uInt>(buf.size());
+            const int rc = inflate(&zs.z, Z_NO_FLUSH);
+            if (rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR) return kBadData;
+            if (rc == Z_BUF_ERROR && zs.z.avail_in > 0 && zs.z.avail_out > 0) return kBadData;
+            const size_t n = buf.size() - zs.z.avail_out;
+            written += n;
+            if (written > e.size) return kBadData;
+            crc = crc32(crc, buf.data(), static_cast<uInt>(n));
+            if (n && !WriteAll(out, buf.data(), n)) return kCannotWrite;
+            if (rc == Z_STREAM_END) {
+                ended = true;
+                break;
+            }
+            if (rc == Z_BUF_ERROR && zs.z.avail_in == 0) break;
+        } while (zs.z.avail_in > 0 || zs.z.avail_out == 0);
+        if (ended && zs.z.avail_in > 0) return kBadData;
+    }
+    if (!ended || written != e.size || crc != e.crc) return kBadData;
+    return kOk;
+}
+
+// A file entry goes to a temporary file first and replaces the old file only when it is whole,
+// so a damaged archive never destroys a good file.
+int ExtractFile(HANDLE zip, uint64_t fileSize, const Entry& e, const std::wstring& root) {
+    const size_t slash = e.name.rfind(L'\\');
+    if (slash != std::wstring::npos && !MakeFolders(root, e.name.substr(0, slash))) return kCannotWrite;
+    const std::wstring target = SystemPath(root + L"\\" + e.name);
+    const std::wstring temp = SystemPath(root + L"\\" + e.name + L".unzip~");
+    Handle out(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!out.ok()) return kCannotWrite;
+    int rc = UnpackTo(zip, fileSize, e, out.get());
+    out.close();
+    if (rc == kOk) {
+        SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);  // a read-only old file is replaced too
+        if (!MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) rc = kCannotWrite;
+    }
+    if (rc != kOk) DeleteFileW(temp.c_str());
+    return rc;
+}
+
+std::wstring FullFolder(const wchar_t* folder) {
+    std::wstring f = folder;
+    const DWORD n = GetFullPathNameW(f.c_str(), 0, nullptr, nullptr);
+    if (n > 0) {
+        std::wstring full(n, L'\0');
+        const DWORD m = GetFullPathNameW(f.c_str(), n, &full[0], nullptr);
+        if (m > 0 && m < n) f.assign(full.c_str(), m);
+    }
+    while (f.size() > 3 && (f.back() == L'\\' || f.back() == L'/')) f.pop_back();
+    if (!f.empty() && (f.back() == L'\\' || f.back() == L'/')) f.pop_back();  // "C:\" -> "C:"
+    return f;
+}
+
+}  // namespace
+
+extern "C" int __cdecl ExtractZipToDir(const wchar_t* zipPath, const wchar_t* folder, int) {
+    if (zipPath == nullptr || folder == nullptr || *folder == L'\0') return kCannotOpen;
+    Handle zip(CreateFileW(zipPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                           nullptr));
+    if (!zip.ok()) return kCannotOpen;
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(zip.get(), &size)) return kCannotOpen;
+    const uint64_t fileSize = static_cast<uint64_t>(size.QuadPart);
+
+    // The whole directory is checked before anything is written.
+    std::vector<Entry> entries;
+    int rc = ReadDirectory(zip.get(), fileSize, entries);
+    if (rc != kOk) return rc;
+
+    const std::wstring root = FullFolder(folder);
+    const std::wstring sysRoot = SystemPath(root);
+    const DWORD attrs = GetFileAttributesW(sysRoot.c_str());
+    if (attrs == INVALID_FILE_ATTRIBUTES || !(attrs & FILE_ATTRIBUTE_DIRECTORY)) return kCannotWrite;
+    for (const Entry& e : entries) {
+        rc = e.directory ? (MakeFolders(root, e.name) ? kOk : kCannotWrite) : ExtractFile(zip.get(), fileSize, e, root);
+        if (rc != kOk) return rc;
+    }
+    return kOk;
+}
