@@ -17,11 +17,12 @@ else()
 endif()
 
 # tolu_add_gtest(<name> SOURCES ... LIBS ... [DEPENDS targets...] [TIMEOUT s]
-#                [RESOURCE_LOCK names...]): one GoogleTest program, its cases registered with
-# CTest one by one. Cases that share a RESOURCE_LOCK name (a named mutex, a pipe name, a fixed
-# folder) never run at the same time. Tests that open windows get the X display of tools/test.sh.
+#                [RESOURCE_LOCK names...] [FIXTURES names...]): one GoogleTest program, its cases
+# registered with CTest one by one. Cases that share a RESOURCE_LOCK name (a named mutex, a pipe
+# name, a fixed folder) never run at the same time; FIXTURES names CTest fixtures (servers) that
+# must be up while the cases run. Tests that open windows get the X display of tools/test.sh.
 function(tolu_add_gtest name)
-  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;DEPENDS;RESOURCE_LOCK" ${ARGN})
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;DEPENDS;RESOURCE_LOCK;FIXTURES" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/common)
@@ -36,6 +37,10 @@ function(tolu_add_gtest name)
   if(T_RESOURCE_LOCK)
     list(JOIN T_RESOURCE_LOCK "\\;" locks)
     set(extra RESOURCE_LOCK "${locks}")
+  endif()
+  if(T_FIXTURES)
+    list(JOIN T_FIXTURES "\\;" fixtures)
+    list(APPEND extra FIXTURES_REQUIRED "${fixtures}")
   endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
     PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${name}" ${extra})

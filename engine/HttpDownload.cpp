@@ -1,0 +1,507 @@
+#include "HttpDownload.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <boost/asio/error.hpp>
+#include <climits>
+#include <cstring>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "HttpTransfer.h"
+#include "JoinedFile.h"
+#include "Md5.h"
+#include "ModuleDir.h"
+#include "TextConv.h"
+#include "WinHandle.h"
+
+std::mutex g_httpMutex;
+int32_t g_progressTicks = 0;
+
+namespace {
+
+using Clock = HttpTransfer::Clock;
+
+constexpr size_t kMaxHeader = 64 * 1024;   // a response header beyond this is not an answer
+constexpr size_t kReadBlock = 256 * 1024;  // one socket read of a part
+constexpr DWORD kCopyBlock = 1u << 20;     // one step of the join
+constexpr int kParts = 4;
+
+// Diagnostics of the exchanges go to standard output, which the windowed updater does not show
+// but a console or a test can.
+void Say(const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+}
+
+std::wstring Wide(const std::string& ansi) { return kesh::CodePageToWide(ansi, CP_ACP); }
+
+std::string UpdaterDir() { return kesh::WideToCodePage(GetModuleDir(), CP_ACP); }
+
+bool StartsWithNoCase(const std::string& line, const char* name) {
+    const size_t n = std::strlen(name);
+    if (line.size() < n) return false;
+    for (size_t i = 0; i < n; ++i) {
+        unsigned char a = static_cast<unsigned char>(line[i]), b = static_cast<unsigned char>(name[i]);
+        if (a >= 'A' && a <= 'Z') a = static_cast<unsigned char>(a - 'A' + 'a');
+        if (b >= 'A' && b <= 'Z') b = static_cast<unsigned char>(b - 'A' + 'a');
+        if (a != b) return false;
+    }
+    return true;
+}
+
+std::string TrimLeft(const std::string& s) {
+    const size_t at = s.find_first_not_of(" \t");
+    return at == std::string::npos ? std::string() : s.substr(at);
+}
+
+// A decimal number after optional blanks, read up to the first non-digit: 0 without digits, -1
+// when it does not fit a signed 32-bit size. Header numbers come from the network: they are
+// never allowed to wrap.
+int32_t ParseHeaderNumber(const std::string& text, size_t from) {
+    size_t i = from;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    uint64_t value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        const unsigned digit = static_cast<unsigned>(text[i] - '0');
+        if (value > (UINT64_MAX - digit) / 10) return -1;
+        value = value * 10 + digit;
+    }
+    return value > static_cast<uint64_t>(INT32_MAX) ? -1 : static_cast<int32_t>(value);
+}
+
+std::string BuildRequest(const std::string& host, const std::string& path, uint64_t from) {
+    return "GET " + path + " HTTP/1.1\r\n" + "Host: " + host + "\r\n" + "Accept: */*\r\n" +
+           "Pragma: no-cache\r\n" + "Cache-Control: no-cache\r\n" + "Connection: close\r\n" +
+           "Range: bytes=" + std::to_string(from) + "- \r\n" + "\r\n";
+}
+
+// Reads until the header's "\r\n\r\n" has arrived (its position in text), or npos when the
+// exchange failed first or the header grew past its cap.
+size_t ReadHeader(HttpTransfer& t, std::string& text, Clock::time_point deadline, boost::system::error_code& ec) {
+    std::vector<char> buf(16 * 1024);
+    for (;;) {
+        size_t got = 0;
+        ec = t.ReadSome(buf.data(), buf.size(), got, deadline);
+        if (ec) return std::string::npos;
+        const size_t from = text.size() < 3 ? 0 : text.size() - 3;
+        text.append(buf.data(), got);
+        const size_t end = text.find("\r\n\r\n", from);
+        if (end != std::string::npos) return end;
+        if (text.size() > kMaxHeader) {
+            ec = boost::asio::error::message_size;
+            return std::string::npos;
+        }
+    }
+}
+
+// Where a redirect leads: "http://name[:port]/path" or "/path" on the same host. Anything else
+// (another scheme, no path, no host) cannot be followed.
+bool ResolveLocation(const std::string& location, std::string& host, std::string& path) {
+    std::string target = location;
+    const size_t last = target.find_last_not_of(" \t\r");
+    target.erase(last == std::string::npos ? 0 : last + 1);
+    if (!target.empty() && target[0] == '/' && (target.size() < 2 || target[1] != '/')) {
+        path = target;
+        return true;
+    }
+    if (!StartsWithNoCase(target, "http://")) return false;
+    target.erase(0, 7);
+    const size_t slash = target.find('/');
+    if (slash == std::string::npos || slash == 0) return false;
+    host = target.substr(0, slash);
+    path = target.substr(slash);
+    return true;
+}
+
+// Both must be full 32-digit digests: an empty or cut expected value never passes.
+bool DigestMatches(const char* actual, const std::string& expected) {
+    if (std::strlen(actual) != 32 || expected.size() != 32) return false;
+    for (size_t i = 0; i < 32; ++i) {
+        char a = actual[i], b = expected[i];
+        if (a >= 'A' && a <= 'Z') a = static_cast<char>(a - 'A' + 'a');
+        if (b >= 'A' && b <= 'Z') b = static_cast<char>(b - 'A' + 'a');
+        if (a != b) return false;
+    }
+    return true;
+}
+
+void DeleteNarrow(const std::string& name) { DeleteFileW(Wide(name).c_str()); }
+
+void AddDownloaded(DownloadState& state, int64_t bytes, bool tick) {
+    std::lock_guard<std::mutex> lock(g_httpMutex);
+    state.downloaded += bytes;
+    if (tick) ++g_progressTicks;
+}
+
+int32_t ReadTicks() {
+    std::lock_guard<std::mutex> lock(g_httpMutex);
+    return g_progressTicks;
+}
+
+// One attempt's transfers and the event that tells its watchdog that they have all ended. The
+// watchdog acts on nothing else, so it can never touch a later attempt.
+struct Attempt {
+    HttpTransfer transfers[kParts];
+    kesh::UniqueHandle partsEnded{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    HttpTimings timings;
+
+    void StopParts() {
+        for (HttpTransfer& t : transfers) t.Stop();
+    }
+};
+
+}  // namespace
+
+CHttpDownload::CHttpDownload() = default;
+
+CHttpDownload::~CHttpDownload() { Cancel(); }
+
+bool CHttpDownload::Track(HttpTransfer* transfer) {
+    std::lock_guard<std::mutex> lock(activeMutex_);
+    if (cancelled_) return false;
+    for (HttpTransfer*& slot : active_) {
+        if (slot == nullptr) {
+            slot = transfer;
+            return true;
+        }
+    }
+    return false;
+}
+
+void CHttpDownload::Untrack(HttpTransfer* transfer) {
+    std::lock_guard<std::mutex> lock(activeMutex_);
+    for (HttpTransfer*& slot : active_)
+        if (slot == transfer) slot = nullptr;
+}
+
+void CHttpDownload::Cancel() {
+    std::lock_guard<std::mutex> lock(activeMutex_);
+    cancelled_ = true;
+    for (HttpTransfer* t : active_)
+        if (t != nullptr) t->Stop();
+}
+
+bool CHttpDownload::Cancelled() const {
+    std::lock_guard<std::mutex> lock(activeMutex_);
+    return cancelled_;
+}
+
+bool CHttpDownload::ParseResponseHeader(HttpResponseInfo& r, std::string& text, size_t headerEnd) {
+    r.headerBlock = text.substr(0, headerEnd);
+    const std::string& block = r.headerBlock;
+
+    size_t p = block.find_first_not_of(" \t\r\n");
+    if (p == std::string::npos) p = block.size();
+    const size_t versionEnd = std::min(block.find_first_of(" \t\r\n", p), block.size());
+    r.version = block.substr(p, versionEnd - p);
+    p = block.find_first_not_of(" \t\r\n", versionEnd);
+    if (p == std::string::npos) p = block.size();
+    if (p < block.size() && (block[p] >= '0' && block[p] <= '9')) {
+        int64_t status = 0;
+        while (p < block.size() && block[p] >= '0' && block[p] <= '9' && status <= INT32_MAX)
+            status = status * 10 + (block[p++] - '0');
+        r.status = status > INT32_MAX ? -1 : static_cast<int32_t>(status);
+    }
+
+    // The rest of the status line is the first line; header lines follow up to an empty line.
+    for (;;) {
+        const size_t nl = block.find('\n', p);
+        std::string line = block.substr(p, nl == std::string::npos ? std::string::npos : nl - p);
+        if (nl != std::string::npos && line.empty()) break;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+
+        if (StartsWithNoCase(line, "Content-Type:")) r.contentType = TrimLeft(line.substr(13));
+        if (StartsWithNoCase(line, "Location:")) r.location = TrimLeft(line.substr(9));
+        if (StartsWithNoCase(line, "Content-Length:")) {
+            r.contentLength = ParseHeaderNumber(line, 15);
+            r.total = r.contentLength;
+        }
+        if (StartsWithNoCase(line, "Last-Modified:")) r.lastModified = TrimLeft(line.substr(14));
+        if (StartsWithNoCase(line, "Content-Range: bytes")) {
+            const std::string range = line.substr(20);
+            r.rangeStart = ParseHeaderNumber(range.substr(0, range.find('-')), 0);
+            const size_t slash = range.find('/');
+            if (slash != std::string::npos) {
+                const int32_t whole = ParseHeaderNumber(range, slash + 1);
+                if (whole != 0) r.total = whole;
+            }
+        }
+        if (nl == std::string::npos) break;
+        p = nl + 1;
+    }
+
+    if (r.version.compare(0, 5, "HTTP/") != 0) {
+        Say("Invalid response\n");
+        return false;
+    }
+    if (r.status == 200 || r.status == 206) {
+        text.erase(0, headerEnd + 4);
+        return true;
+    }
+    Say("Response returned with status code " + std::to_string(r.status) + "\n");
+    if (r.status == 416) DeleteNarrow(UpdaterDir() + "update.td");
+    return false;
+}
+
+int64_t CHttpDownload::GetRemoteSize(std::string& host, std::string& path, DownloadState& state) {
+    HttpTransfer t;
+    if (!Track(&t)) return 0;
+    struct Untracker {
+        CHttpDownload* self;
+        HttpTransfer* t;
+        ~Untracker() { self->Untrack(t); }
+    } untrack{this, &t};
+
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timings_.headerDeadlineMs);
+    boost::system::error_code ec = t.Connect(host, deadline);
+    if (!ec) ec = t.WriteAll(BuildRequest(host, path, 0), deadline);
+    if (ec) {
+        Say(" exception = " + ec.message() + "\n");
+        return 0;
+    }
+    std::string text;
+    const size_t end = ReadHeader(t, text, deadline, ec);
+    HttpResponseInfo r;
+    if (end == std::string::npos) {
+        if (ec != boost::asio::error::eof) Say(" exception = " + ec.message() + "\n");
+        std::lock_guard<std::mutex> lock(g_httpMutex);
+        state.total = 0;
+        return 0;
+    }
+    if (ParseResponseHeader(r, text, end)) {
+        // A size that is missing, unreadable or beyond what the 32-bit parts can address is no
+        // size at all.
+        const int64_t size = r.total < 1 ? 0 : r.total;
+        std::lock_guard<std::mutex> lock(g_httpMutex);
+        state.total = size;
+        return size;
+    }
+    if (r.status >= 300 && r.status <= 399) {
+        if (!ResolveLocation(r.location, host, path)) {
+            Say(" exception = unusable redirect target \"" + r.location + "\"\n");
+            return 0;
+        }
+        return -302;
+    }
+    return 0;
+}
+
+uint64_t CHttpDownload::GetLocalFileSize(const std::string& fileName) {
+    kesh::UniqueFile f(CreateFileW(Wide(fileName).c_str(), GENERIC_READ,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size;
+    if (!f || !GetFileSizeEx(f.get(), &size)) return 0;
+    return static_cast<uint64_t>(size.QuadPart);
+}
+
+bool CHttpDownload::WriteBody(const std::string& fileName, const std::string& data, uint64_t existingSize,
+                              uint32_t& received, std::ofstream& stream) {
+    if (!stream.is_open()) {
+        stream.open(std::filesystem::path(Wide(fileName)), std::ios::binary | std::ios::app);
+        if (stream.is_open()) {
+            stream.seekp(static_cast<std::streamoff>(existingSize));
+            received += static_cast<uint32_t>(existingSize);
+        }
+        if (!stream.is_open()) return false;
+    }
+    stream.write(data.data(), static_cast<std::streamsize>(data.size()));
+    stream.flush();
+    if (!stream) {
+        Say(" exception = writing " + fileName + " failed\n");
+        return false;
+    }
+    received += static_cast<uint32_t>(data.size());
+    return true;
+}
+
+DWORD WINAPI CHttpDownload::PartThread(LPVOID arg) {
+    PartInfo& part = *static_cast<PartInfo*>(arg);
+    HttpTransfer& t = *part.transfer;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(part.headerDeadlineMs);
+
+    boost::system::error_code ec = t.Connect(part.host, deadline);
+    if (ec) {
+        Say("Exception: " + ec.message() + "\n");
+        return 0;
+    }
+    const uint64_t existing = GetLocalFileSize(part.fileName);
+    AddDownloaded(part.state, static_cast<int64_t>(existing), false);
+    ec = t.WriteAll(BuildRequest(part.host, part.path, part.start + existing), deadline);
+    if (ec) {
+        Say("Exception: " + ec.message() + "\n");
+        return 0;
+    }
+
+    const uint32_t length = part.end - part.start;
+    std::vector<char> buf(kReadBlock);
+    std::string header;
+    std::string piece;
+    bool headerDone = false;
+    std::ofstream out;
+    for (;;) {
+        size_t got = 0;
+        ec = t.ReadSome(buf.data(), buf.size(), got, headerDone ? HttpTransfer::NoDeadline() : deadline);
+        if (ec) break;
+        if (part.received >= length) break;
+        if (!headerDone) {
+            header.append(buf.data(), got);
+            const size_t end = header.find("\r\n\r\n");
+            if (end == std::string::npos) {
+                if (header.size() <= kMaxHeader) continue;
+                ec = boost::asio::error::message_size;
+                break;
+            }
+            HttpResponseInfo r;
+            if (!ParseResponseHeader(r, header, end)) return 0;
+            headerDone = true;
+            piece.swap(header);
+        } else {
+            piece.assign(buf.data(), got);
+        }
+        WriteBody(part.fileName, piece, existing, part.received, out);
+        AddDownloaded(part.state, static_cast<int64_t>(piece.size()), true);
+    }
+    out.close();
+    if (ec != boost::asio::error::eof) Say("Exception: " + ec.message() + "\n");
+    return 0;
+}
+
+DWORD WINAPI CHttpDownload::WatchdogThread(LPVOID arg) {
+    Attempt& a = *static_cast<Attempt*>(arg);
+    // Waiting on the attempt's event rather than sleeping lets the watchdog end the moment the
+    // parts have, without holding up the join.
+    const auto partsEnded = [&](DWORD ms) { return WaitForSingleObject(a.partsEnded.get(), ms) == WAIT_OBJECT_0; };
+    int32_t c = ReadTicks();
+    for (int i = 0; c == 0 && i < a.timings.silencePolls; ++i) {
+        if (partsEnded(a.timings.silencePollMs)) return 0;
+        c = ReadTicks();
+    }
+    if (c == 0) {
+        a.StopParts();
+        return 0;
+    }
+    for (;;) {
+        const int32_t remembered = c;
+        if (partsEnded(a.timings.stallMs)) return 0;
+        c = ReadTicks();
+        if (c == remembered) {
+            a.StopParts();
+            return 0;
+        }
+    }
+}
+
+bool CHttpDownload::AppendPartFile(PartInfo& part, JoinedFile& out) {
+    const std::wstring name = Wide(part.fileName);
+    kesh::UniqueFile in(CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!in) return false;
+    // Each request asked for everything from its start, so a part file may run past its end:
+    // it is cut there.
+    std::unique_ptr<char[]> buf(new char[kCopyBlock]);
+    uint64_t pos = part.start;
+    while (pos < part.end) {
+        const DWORD want = static_cast<DWORD>(std::min<uint64_t>(kCopyBlock, part.end - pos));
+        DWORD got = 0;
+        if (!ReadFile(in.get(), buf.get(), want, &got, nullptr)) return false;
+        if (got == 0) break;
+        if (!out.WriteAt(pos, buf.get(), got)) return false;
+        pos += got;
+    }
+    in.reset();
+    DeleteFileW(name.c_str());
+    return true;
+}
+
+int32_t CHttpDownload::Download(std::string& host, std::string& path, DownloadState& state) {
+    const std::string dir = UpdaterDir();
+    {
+        std::lock_guard<std::mutex> lock(g_httpMutex);
+        state.file = dir + "update.td";
+        // Every attempt counts from its own start, so a failed one never pushes progress past
+        // the whole.
+        state.downloaded = 0;
+    }
+    const int64_t size = GetRemoteSize(host, path, state);
+    if (size <= 0) return size == -302 ? -6 : -1;
+
+    std::vector<PartInfo> parts;
+    parts.reserve(kParts);
+    const uint32_t part = static_cast<uint32_t>(size / 4);
+    auto attempt = std::make_unique<Attempt>();
+    attempt->timings = timings_;
+    kesh::UniqueHandle threads[kParts];
+    HANDLE running[kParts];
+    DWORD count = 0;
+    for (int i = 0; i < kParts; ++i) {
+        parts.emplace_back(state);
+        PartInfo& p = parts.back();
+        p.host = host;
+        p.path = path;
+        p.fileName = state.file + static_cast<char>('0' + i);
+        p.start = static_cast<uint32_t>(i) * part;
+        p.end = i < kParts - 1 ? p.start + part : static_cast<uint32_t>(size);
+        p.transfer = &attempt->transfers[i];
+        p.headerDeadlineMs = timings_.headerDeadlineMs;
+        if (!Track(p.transfer)) p.transfer->Stop();
+        DWORD id = 0;
+        threads[i].reset(CreateThread(nullptr, 0, PartThread, &p, 0, &id));
+        if (threads[i]) running[count++] = threads[i].get();
+    }
+    kesh::UniqueHandle watchdog(CreateThread(nullptr, 0, WatchdogThread, attempt.get(), 0, nullptr));
+    if (count > 0) WaitForMultipleObjects(count, running, TRUE, INFINITE);
+    {
+        std::lock_guard<std::mutex> lock(g_httpMutex);
+        g_progressTicks = 0;
+    }
+    SetEvent(attempt->partsEnded.get());
+    if (watchdog) WaitForSingleObject(watchdog.get(), INFINITE);
+    for (HttpTransfer& t : attempt->transfers) Untrack(&t);
+    for (kesh::UniqueHandle& h : threads) h.reset();
+    // The owner is going away: the part files stay for the next run to resume.
+    if (Cancelled()) return -1;
+
+    const auto deleteParts = [&] {
+        for (const PartInfo& p : parts) DeleteNarrow(p.fileName);
+    };
+    JoinedFile out;
+    if (!out.Create(Wide(state.file))) {
+        deleteParts();
+        return -2;
+    }
+    for (PartInfo& p : parts) {
+        if (!AppendPartFile(p, out)) {
+            out.Close();
+            DeleteNarrow(state.file);
+            deleteParts();
+            return -3;
+        }
+    }
+    const auto reject = [&](int32_t code) {
+        DeleteNarrow(state.file);
+        std::lock_guard<std::mutex> lock(g_httpMutex);
+        state.downloaded = 0;
+        return code;
+    };
+    if (out.CloseAndGetLength() != size) return reject(-4);
+
+    // Cleared first: a digest that could not be made must never compare equal.
+    char digest[33] = {};
+    if (!out.Digest(digest) && !MD5_CTX().MD5File(digest, state.file.c_str())) digest[0] = '\0';
+    if (!DigestMatches(digest, state.md5)) return reject(-5);
+
+    // Success only with the verified file in place: a rename that fails (an old zip locked by a
+    // reader) is a failed attempt.
+    const std::wstring zip = Wide(dir + "update.zip");
+    if (!MoveFileExW(Wide(state.file).c_str(), zip.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        Say(" exception = cannot replace update.zip\n");
+        DeleteNarrow(state.file);
+        return -7;
+    }
+    return 1;
+}

@@ -1,0 +1,113 @@
+// The download of the update zip: the size probe (following redirects), four ranged part
+// transfers into part files that later runs resume, a watchdog that stops stalled transfers,
+// and the join that checks length and digest before the file becomes "update.zip".
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <fstream>
+#include <mutex>
+#include <string>
+
+class HttpTransfer;
+class JoinedFile;
+
+// Progress and result of the download. The download thread changes downloaded and total under
+// g_httpMutex; readers copy the record under it (see Downloader::GetState).
+struct DownloadState {
+    std::string file;  // the joined file, "<updater folder>update.td"
+    std::string md5;   // expected digest
+    int64_t downloaded = 0;
+    int64_t total = 0;
+};
+
+// A parsed response header.
+struct HttpResponseInfo {
+    std::string version;
+    int32_t status = -1;
+    std::string headerBlock;
+    std::string contentType;
+    std::string lastModified;
+    std::string location;
+    int32_t contentLength = 0;  // -1: present but not a usable size
+    int32_t total = 0;          // -1: announced, but not a usable size
+    int32_t rangeStart = 0;
+};
+
+// One of the four byte ranges of an attempt.
+struct PartInfo {
+    explicit PartInfo(DownloadState& s) : state(s) {}
+    std::string host;
+    std::string path;
+    uint32_t start = 0;
+    uint32_t end = 0;       // first byte after the part
+    uint32_t received = 0;  // bytes of the part in its file
+    std::string fileName;
+    DownloadState& state;
+    HttpTransfer* transfer = nullptr;  // owned by the attempt; the watchdog stops it
+    DWORD headerDeadlineMs = 15000;
+};
+
+// Guards DownloadState::downloaded/total and g_progressTicks.
+extern std::mutex g_httpMutex;
+// Body pieces received by all parts of the running attempt; the watchdog's sign of life.
+extern int32_t g_progressTicks;
+
+// How patient the watchdog and the connections are. Tests shorten them.
+struct HttpTimings {
+    DWORD silencePollMs = 1000;  // the watchdog looks for a first piece this often ...
+    int silencePolls = 5;        // ... this many times before it stops a silent attempt
+    DWORD stallMs = 15000;       // a running attempt without a new piece for this long is stopped
+    DWORD headerDeadlineMs = 15000;  // resolve, connect, request and response header, per exchange
+};
+
+class CHttpDownload {
+public:
+    CHttpDownload();
+    virtual ~CHttpDownload();
+    CHttpDownload(const CHttpDownload&) = delete;
+    CHttpDownload& operator=(const CHttpDownload&) = delete;
+
+    // One attempt. Result: 1 verified "update.zip" in place; -1 no size; -2 joined file not
+    // created; -3 a part file missing; -4 wrong length; -5 wrong digest; -6 redirected (host and
+    // path rewritten); -7 the verified file could not be put in place as "update.zip".
+    int32_t Download(std::string& host, std::string& path, DownloadState& state);
+
+    // The size (> 0), 0 on failure, or -302 after a redirect with host and path rewritten.
+    int64_t GetRemoteSize(std::string& host, std::string& path, DownloadState& state);
+
+    // Parses the header ending at headerEnd (the position of its "\r\n\r\n"). True for 200 and
+    // 206, and the header is then removed from text (the rest is body).
+    static bool ParseResponseHeader(HttpResponseInfo& response, std::string& text, size_t headerEnd);
+
+    // Size of a file, 0 when it cannot be opened.
+    static uint64_t GetLocalFileSize(const std::string& fileName);
+
+    // Appends a body piece to a part file, opening it on the first piece.
+    static bool WriteBody(const std::string& fileName, const std::string& data, uint64_t existingSize,
+                          uint32_t& received, std::ofstream& stream);
+
+    static DWORD WINAPI PartThread(LPVOID part);
+    // Argument: the attempt it watches (private to the implementation).
+    static DWORD WINAPI WatchdogThread(LPVOID attempt);
+
+    // Copies the part's bytes into the joined file at their place and deletes the part file.
+    static bool AppendPartFile(PartInfo& part, JoinedFile& out);
+
+    // Ends the running exchange or attempt promptly and makes every later one fail at once.
+    // Thread-safe; used when the owner goes away.
+    void Cancel();
+    bool Cancelled() const;
+
+    void SetTimings(const HttpTimings& timings) { timings_ = timings; }
+    const HttpTimings& Timings() const { return timings_; }
+
+private:
+    bool Track(HttpTransfer* transfer);
+    void Untrack(HttpTransfer* transfer);
+
+    HttpTimings timings_;
+    mutable std::mutex activeMutex_;
+    HttpTransfer* active_[5] = {};  // the probe or the parts of the running attempt
+    bool cancelled_ = false;
+};
