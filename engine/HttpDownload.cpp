@@ -15,7 +15,7 @@
 #include "JoinedFile.h"
 #include "Md5.h"
 #include "ModuleDir.h"
-#include "TextConv.h"
+#include "ClientProcess.h"
 #include "WinHandle.h"
 
 std::mutex g_httpMutex;
@@ -37,9 +37,9 @@ void Say(const std::string& text) {
     std::fflush(stdout);
 }
 
-std::wstring Wide(const std::string& ansi) { return kesh::CodePageToWide(ansi, CP_ACP); }
+std::wstring Wide(const std::string& ansi) { return kesh::StringToWString(ansi); }
 
-std::string UpdaterDir() { return kesh::WideToCodePage(GetModuleDir(), CP_ACP); }
+std::string UpdaterDir() { return kesh::WStringToString(GetModuleDir()); }
 
 bool StartsWithNoCase(const std::string& line, const char* name) {
     const size_t n = std::strlen(name);

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "TextConv.h"
+#include "ClientProcess.h"
 #include "WinHandle.h"
 
 namespace {
@@ -173,7 +173,7 @@ void MD5_CTX::ToHex(const unsigned char digest[16], char out[33]) {
 
 bool MD5_CTX::MD5File(char* out, const char* fileName) {
     if (out == nullptr || fileName == nullptr) return false;
-    const std::wstring wide = kesh::CodePageToWide(fileName, CP_ACP);
+    const std::wstring wide = kesh::StringToWString(fileName);
     kesh::UniqueFile file(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) return false;
