@@ -1,0 +1,117 @@
+#include "UpdateFiles.h"
+
+#include "EntryPath.h"
+#include "LogMessage.h"
+#include "ZipReader.h"
+
+#include <windows.h>
+#include <io.h>
+
+#include <vector>
+
+namespace {
+
+// Each file is first written beside its target under this suffix and only then put in its
+// place, so a failed entry never costs the working file.
+const wchar_t kPendingSuffix[] = L".~lumora-new";
+const DWORD kProtectiveAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
+void ForceDelete(const std::wstring& path) {
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(path.c_str());
+}
+
+std::wstring CurrentFolder() {
+    wchar_t buffer[MAX_PATH];
+    const DWORD n = GetCurrentDirectoryW(MAX_PATH, buffer);
+    if (n == 0 || n >= MAX_PATH - 1) return std::wstring();
+    std::wstring folder(buffer, n);
+    if (folder.back() != L'\\' && folder.back() != L'/') folder += L'\\';
+    return folder;
+}
+
+// Replaces target with the finished pending file; the old file stays when that fails.
+bool PutInPlace(const std::wstring& pending, const std::wstring& target) {
+    const DWORD old = GetFileAttributesW(target.c_str());
+    if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    const bool clear = old != INVALID_FILE_ATTRIBUTES && (old & kProtectiveAttributes);
+    if (clear) {
+        const DWORD plain = old & ~kProtectiveAttributes;
+        SetFileAttributesW(target.c_str(), plain ? plain : FILE_ATTRIBUTE_NORMAL);
+    }
+    if (MoveFileExW(pending.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+    if (clear) SetFileAttributesW(target.c_str(), old);
+    return false;
+}
+
+void ApplyEntry(HZIPARCHIVE zip, int index, const std::wstring& root) {
+    TZipEntryInfo entry;
+    int code = GetZipEntry(zip, index, &entry);
+    if (code != kZipOk) {
+        SetZipLastError(code);
+        return;
+    }
+    const bool directory = (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    std::wstring relative;
+    // The launcher runs elevated: a name that could reach outside the client's folder, or a
+    // device, is skipped whole.
+    if (!lumora::SafeEntryPath(root, entry.name, directory, wcslen(kPendingSuffix), relative)) {
+        cpplog::WriteWideToLog(CPPLOG_INFO << "unsafe zip entry skipped: ", entry.name);
+        SetZipLastError(kZipArgs);
+        return;
+    }
+    if (directory) {
+        code = ExtractZipEntry(zip, index, relative.c_str());
+        if (code != kZipOk) SetZipLastError(code);
+        return;
+    }
+    const std::wstring target = root + relative;
+    const std::wstring pending = target + kPendingSuffix;
+    ForceDelete(pending);
+    code = ExtractZipEntry(zip, index, (relative + kPendingSuffix).c_str());
+    if (code == kZipOk && !PutInPlace(pending, target)) code = kZipWrite;
+    if (code != kZipOk) {
+        ForceDelete(pending);
+        SetZipLastError(code);
+    }
+}
+
+}  // namespace
+
+bool GetModuleFolder(std::string& folder) {
+    char path[1024];
+    const DWORD n = GetModuleFileNameA(nullptr, path, sizeof(path));
+    if (n == 0 || n >= sizeof(path)) return false;
+    const std::string full(path, n);
+    const size_t slash = full.rfind('\\');
+    if (slash == std::string::npos) return false;
+    folder = full.substr(0, slash + 1);
+    return true;
+}
+
+void CleanTempFiles() {
+    std::string folder;
+    if (!GetModuleFolder(folder)) return;
+    static const char* const kLeftovers[] = {"temp\\Updater.exe", "temp\\update.td0", "temp\\update.td1",
+                                             "temp\\update.td2",  "temp\\update.td3", "temp\\update.td"};
+    for (const char* name : kLeftovers) DeleteFileA((folder + name).c_str());
+    const std::string pending = folder + "temp\\" + "update.zip";
+    if (_access(pending.c_str(), 0) == 0) {
+        CopyFileA(pending.c_str(), (folder + "update.zip").c_str(), FALSE);
+        DeleteFileA(pending.c_str());
+    }
+}
+
+void ApplyUpdateZip() {
+    if (GetFileAttributesW(L"update.zip") == INVALID_FILE_ATTRIBUTES) return;
+    HZIPARCHIVE zip = OpenZipArchive(L"update.zip");
+    if (zip != nullptr) {
+        const std::wstring root = CurrentFolder();
+        TZipEntryInfo summary;
+        if (!root.empty() && GetZipEntry(zip, -1, &summary) == kZipOk) {
+            for (int i = 0; i < summary.index; ++i) ApplyEntry(zip, i, root);
+        }
+        CloseZipArchive(zip);
+    }
+    DeleteFileW(L"update.zip");
+}

@@ -1,0 +1,329 @@
+#include "ZipArchive.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <vector>
+
+namespace lumora {
+namespace zip {
+
+namespace {
+
+const uint32_t kEndSignature = 0x06054B50;
+const uint32_t kCentralSignature = 0x02014B50;
+const uint32_t kLocalSignature = 0x04034B50;
+const DWORD kEndRecordSize = 22;
+const DWORD kCentralHeaderSize = 46;
+const DWORD kLocalHeaderSize = 30;
+const uint64_t kMaxEndSearch = 0xFFFF;
+const DWORD kSearchStep = 1024;
+
+uint16_t Le16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint32_t Le32(const unsigned char* p) {
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
+           (static_cast<uint32_t>(p[3]) << 24);
+}
+
+uint32_t CrcByte(uint32_t crc, unsigned char b) {
+    static const z_crc_t* const table = get_crc_table();
+    return static_cast<uint32_t>(table[(crc ^ b) & 0xFF]) ^ (crc >> 8);
+}
+
+// PKWARE traditional encryption: three keys stirred by every plain byte.
+void UpdateKeys(uint32_t keys[3], unsigned char plain) {
+    keys[0] = CrcByte(keys[0], plain);
+    keys[1] += keys[0] & 0xFF;
+    keys[1] = keys[1] * 134775813u + 1;
+    keys[2] = CrcByte(keys[2], static_cast<unsigned char>(keys[1] >> 24));
+}
+
+unsigned char DecryptByte(const uint32_t keys[3]) {
+    const unsigned temp = (keys[2] & 0xFFFF) | 2;
+    return static_cast<unsigned char>((temp * (temp ^ 1)) >> 8);
+}
+
+}  // namespace
+
+bool Source::ReadAt(uint64_t pos, void* out, DWORD size) {
+    LARGE_INTEGER where;
+    where.QuadPart = static_cast<LONGLONG>(pos);
+    if (!SetFilePointerEx(file, where, nullptr, FILE_BEGIN)) {
+        readError = true;
+        return false;
+    }
+    auto* dst = static_cast<unsigned char*>(out);
+    while (size > 0) {
+        DWORD got = 0;
+        if (!ReadFile(file, dst, size, &got, nullptr) || got == 0) {
+            readError = true;
+            return false;
+        }
+        dst += got;
+        size -= got;
+    }
+    return true;
+}
+
+bool Source::Size(uint64_t& size) {
+    LARGE_INTEGER total;
+    if (!GetFileSizeEx(file, &total)) return false;
+    size = static_cast<uint64_t>(total.QuadPart) - baseOffset;
+    return true;
+}
+
+Archive::~Archive() {
+    CloseEntryStream();
+    if (source_.ownsHandle && source_.file != INVALID_HANDLE_VALUE) CloseHandle(source_.file);
+}
+
+bool Archive::FindEndRecord(uint64_t size, uint64_t& position) {
+    // Backwards in overlapping windows, so a signature cut by a window edge is still seen.
+    const uint64_t maxBack = std::min(kMaxEndSearch, size);
+    unsigned char window[kSearchStep + 4];
+    uint64_t back = 4;
+    while (back < maxBack) {
+        back = std::min(back + kSearchStep, maxBack);
+        const uint64_t readPos = size - back;
+        const DWORD readSize = static_cast<DWORD>(std::min<uint64_t>(kSearchStep + 4, size - readPos));
+        if (!source_.ReadAt(source_.baseOffset + readPos, window, readSize)) return false;
+        for (DWORD i = readSize - 3; i-- > 0;) {
+            if (Le32(window + i) == kEndSignature) {
+                position = readPos + i;
+                // A record at the very start is no record: an archive has something before it.
+                return position != 0;
+            }
+        }
+    }
+    return false;
+}
+
+int Archive::Open(HANDLE file, bool ownsHandle) {
+    source_.file = file;
+    source_.ownsHandle = ownsHandle;
+    const DWORD here = SetFilePointer(file, 0, nullptr, FILE_CURRENT);
+    source_.seekable = here != INVALID_SET_FILE_POINTER;
+    source_.baseOffset = source_.seekable ? here : 0;
+
+    uint64_t size = 0;
+    uint64_t endPos = 0;
+    if (!source_.Size(size)) return kErrno;
+    if (size < kEndRecordSize || !FindEndRecord(size, endPos)) return kBadZipFile;
+
+    unsigned char record[kEndRecordSize];
+    if (endPos + kEndRecordSize > size || !source_.ReadAt(source_.baseOffset + endPos, record, kEndRecordSize))
+        return kErrno;
+    const uint16_t thisDisk = Le16(record + 4);
+    const uint16_t centralDisk = Le16(record + 6);
+    const uint16_t entriesHere = Le16(record + 8);
+    const uint16_t entriesTotal = Le16(record + 10);
+    centralSize_ = Le32(record + 12);
+    centralOffset_ = Le32(record + 16);
+    if (thisDisk != 0 || centralDisk != 0 || entriesHere != entriesTotal) return kBadZipFile;
+    const uint64_t recordAbs = endPos + source_.baseOffset;
+    const uint64_t centralEnd = static_cast<uint64_t>(centralOffset_) + centralSize_;
+    if (recordAbs < centralEnd) return kBadZipFile;
+    prefix_ = recordAbs - centralEnd;
+    entryCount_ = entriesTotal;
+
+    // Walk the whole directory once before anything is extracted: a directory broken half-way
+    // must not leave a half-applied update behind.
+    int err = GoToFirst();
+    for (uint32_t i = 1; err == kOk && i < entryCount_; ++i) err = GoToNext();
+    if (entryCount_ > 0 && err != kOk) return kBadZipFile;
+
+    err = GoToFirst();
+    entryValid_ = err == kOk;
+    return kOk;
+}
+
+int Archive::ReadCentralHeader() {
+    unsigned char h[kCentralHeaderSize];
+    if (!ReadAt(entryPos_, h, kCentralHeaderSize)) return kErrno;
+    if (Le32(h) != kCentralSignature) return kBadZipFile;
+    header_.versionMadeBy = Le16(h + 4);
+    header_.versionNeeded = Le16(h + 6);
+    header_.flags = Le16(h + 8);
+    header_.method = Le16(h + 10);
+    // Time in the low, date in the high half, as they lie in the file.
+    header_.dosDateTime = Le32(h + 12);
+    header_.crc = Le32(h + 16);
+    header_.compressedSize = Le32(h + 20);
+    header_.uncompressedSize = Le32(h + 24);
+    header_.nameLength = Le16(h + 28);
+    header_.extraLength = Le16(h + 30);
+    header_.commentLength = Le16(h + 32);
+    header_.diskStart = Le16(h + 34);
+    header_.internalAttributes = Le16(h + 36);
+    header_.externalAttributes = Le32(h + 38);
+    header_.localHeaderOffset = Le32(h + 42);
+    const DWORD keep = std::min<DWORD>(header_.nameLength, kMaxNameBytes - 1);
+    if (keep > 0 && !ReadAt(entryPos_ + kCentralHeaderSize, name_, keep)) return kErrno;
+    name_[keep] = '\0';
+    return kOk;
+}
+
+int Archive::GoToFirst() {
+    entryPos_ = centralOffset_;
+    entryNumber_ = 0;
+    if (entryCount_ == 0) {
+        entryValid_ = false;
+        return kEndOfList;
+    }
+    const int err = ReadCentralHeader();
+    entryValid_ = err == kOk;
+    return err;
+}
+
+int Archive::GoToNext() {
+    if (!entryValid_) return kEndOfList;
+    if (entryNumber_ + 1 >= entryCount_) return kEndOfList;
+    entryPos_ += kCentralHeaderSize + header_.nameLength + header_.extraLength + header_.commentLength;
+    ++entryNumber_;
+    const int err = ReadCentralHeader();
+    entryValid_ = err == kOk;
+    return err;
+}
+
+int Archive::GoTo(uint32_t index) {
+    if (index >= entryCount_) return kParamError;
+    int err = kOk;
+    if (!entryValid_ || index < entryNumber_) err = GoToFirst();
+    while (err == kOk && entryNumber_ < index) err = GoToNext();
+    return err;
+}
+
+int Archive::CheckLocalHeader(LocalHeaderInfo& info) {
+    if (!entryValid_) return kParamError;
+    unsigned char h[kLocalHeaderSize];
+    if (!ReadAt(header_.localHeaderOffset, h, kLocalHeaderSize)) return kErrno;
+    if (Le32(h) != kLocalSignature) return kBadZipFile;
+    const uint16_t flags = Le16(h + 6);
+    const uint16_t method = Le16(h + 8);
+    if (method != header_.method || (method != 0 && method != Z_DEFLATED)) return kBadZipFile;
+    if ((flags & 8) == 0) {
+        if (Le32(h + 14) != header_.crc || Le32(h + 18) != header_.compressedSize ||
+            Le32(h + 22) != header_.uncompressedSize)
+            return kBadZipFile;
+    }
+    if (Le16(h + 26) != header_.nameLength) return kBadZipFile;
+    const uint16_t extraLength = Le16(h + 28);
+    info.extraOffset = static_cast<uint64_t>(header_.localHeaderOffset) + kLocalHeaderSize + header_.nameLength;
+    info.extraLength = extraLength;
+    info.dataStart = info.extraOffset + extraLength;
+    return kOk;
+}
+
+int Archive::OpenEntryStream(const char* password) {
+    CloseEntryStream();
+    LocalHeaderInfo local;
+    if (CheckLocalHeader(local) != kOk) return kBadZipFile;
+    std::unique_ptr<EntryStream> s(new (std::nothrow) EntryStream);
+    if (!s) return kInternalError;
+    s->method = header_.method;
+    if (s->method == Z_DEFLATED) {
+        if (inflateInit2(&s->zs, -MAX_WBITS) != Z_OK) return kInternalError;
+        s->inflateReady = true;
+    }
+    s->compressedLeft = header_.compressedSize;
+    s->uncompressedLeft = header_.uncompressedSize;
+    s->expectedCrc = header_.crc;
+    s->encrypted = header_.encrypted();
+    s->keys[0] = 0x12345678;
+    s->keys[1] = 0x23456789;
+    s->keys[2] = 0x34567890;
+    if (password != nullptr) {
+        for (const char* p = password; *p; ++p) UpdateKeys(s->keys, static_cast<unsigned char>(*p));
+    }
+    s->headerLeft = s->encrypted ? 12 : 0;
+    s->checkByte = header_.hasDataDescriptor() ? static_cast<unsigned char>((header_.dosDateTime >> 8) & 0xFF)
+                                               : static_cast<unsigned char>(header_.crc >> 24);
+    s->readPos = local.dataStart;
+    stream_ = std::move(s);
+    return kOk;
+}
+
+int Archive::ReadEntry(void* out, unsigned size) {
+    if (!stream_) return kParamError;
+    EntryStream& s = *stream_;
+    auto* dst = static_cast<unsigned char*>(out);
+    unsigned produced = 0;
+    while (produced < size && !s.ended) {
+        if (s.uncompressedLeft == 0 && s.headerLeft == 0) {
+            s.ended = true;
+            break;
+        }
+        if (s.inputAvailable == 0 && s.compressedLeft > 0) {
+            const DWORD n = static_cast<DWORD>(std::min<uint64_t>(s.compressedLeft, kBufferSize));
+            if (!ReadAt(s.readPos, s.input, n)) return kErrno;
+            s.readPos += n;
+            s.compressedLeft -= n;
+            if (s.encrypted) {
+                for (DWORD i = 0; i < n; ++i) {
+                    s.input[i] ^= DecryptByte(s.keys);
+                    UpdateKeys(s.keys, s.input[i]);
+                }
+            }
+            s.inputPos = s.input;
+            s.inputAvailable = n;
+        }
+        if (s.headerLeft > 0) {
+            if (s.inputAvailable == 0) break;
+            const DWORD skip = std::min<DWORD>(static_cast<DWORD>(s.headerLeft), s.inputAvailable);
+            const unsigned char last = s.inputPos[skip - 1];
+            s.inputPos += skip;
+            s.inputAvailable -= skip;
+            s.headerLeft -= static_cast<int>(skip);
+            if (s.headerLeft == 0 && last != s.checkByte) return kBadPassword;
+            continue;
+        }
+        // Never more than the directory promised, whatever the data would inflate to.
+        const unsigned room = static_cast<unsigned>(std::min<uint64_t>(size - produced, s.uncompressedLeft));
+        if (s.method == 0) {
+            if (s.inputAvailable == 0) break;
+            const unsigned copy = std::min<unsigned>(room, s.inputAvailable);
+            std::memcpy(dst + produced, s.inputPos, copy);
+            s.crc = static_cast<uint32_t>(crc32(s.crc, dst + produced, copy));
+            s.inputPos += copy;
+            s.inputAvailable -= copy;
+            produced += copy;
+            s.uncompressedLeft -= copy;
+        } else {
+            s.zs.next_in = const_cast<Bytef*>(s.inputPos);
+            s.zs.avail_in = s.inputAvailable;
+            s.zs.next_out = dst + produced;
+            s.zs.avail_out = room;
+            const int ret = inflate(&s.zs, Z_SYNC_FLUSH);
+            const unsigned got = room - s.zs.avail_out;
+            const DWORD consumed = s.inputAvailable - s.zs.avail_in;
+            s.inputPos += consumed;
+            s.inputAvailable -= consumed;
+            s.crc = static_cast<uint32_t>(crc32(s.crc, dst + produced, got));
+            produced += got;
+            s.uncompressedLeft -= got;
+            if (ret == Z_STREAM_END) {
+                // Data that ends before the size the directory gives is a cut entry, not a file.
+                if (s.uncompressedLeft != 0) return kBadZipFile;
+                s.ended = true;
+            } else if (ret == Z_BUF_ERROR) {
+                if (got == 0 && consumed == 0) break;
+            } else if (ret != Z_OK) {
+                return ret < 0 ? ret : kBadZipFile;
+            }
+        }
+    }
+    if (!s.ended && s.uncompressedLeft == 0 && s.headerLeft == 0) s.ended = true;
+    return static_cast<int>(produced);
+}
+
+int Archive::CloseEntryStream() {
+    if (!stream_) return kOk;
+    EntryStream& s = *stream_;
+    const int result = s.ended && s.uncompressedLeft == 0 && s.crc != s.expectedCrc ? kCrcError : kOk;
+    if (s.inflateReady) inflateEnd(&s.zs);
+    stream_.reset();
+    return result;
+}
+
+}  // namespace zip
+}  // namespace lumora

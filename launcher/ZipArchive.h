@@ -1,0 +1,148 @@
+// The archive layer under the launcher's zip reader: walks a single-disk PKZIP central directory,
+// checks local headers and streams entry data through raw inflate with a running CRC-32,
+// optionally decrypting PKWARE traditional encryption.
+#pragma once
+#include <windows.h>
+
+#include <zlib.h>
+
+#include <cstdint>
+#include <memory>
+
+namespace lumora {
+namespace zip {
+
+// Results of the archive layer; counts are positive.
+enum : int {
+    kOk = 0,
+    kErrno = -1,          // read or seek error
+    kEndOfList = -100,    // no data buffer, or past the last entry
+    kParamError = -102,
+    kBadZipFile = -103,   // malformed archive
+    kInternalError = -104,  // out of memory
+    kCrcError = -105,     // CRC mismatch at the end of an entry
+    kBadPassword = -106,
+};
+
+const uint32_t kZip64Marker = 0xFFFFFFFFu;
+const DWORD kBufferSize = 16384;
+const int kMaxNameBytes = 260;
+
+// The file the archive is read from.
+struct Source {
+    bool isFile = true;
+    bool seekable = false;
+    bool ownsHandle = false;
+    HANDLE file = INVALID_HANDLE_VALUE;
+    bool readError = false;
+    uint64_t baseOffset = 0;
+
+    // Reads exactly size bytes at pos (relative to the base offset).
+    bool ReadAt(uint64_t pos, void* out, DWORD size);
+    bool Size(uint64_t& size);
+};
+
+struct CentralHeader {
+    uint16_t versionMadeBy = 0;
+    uint16_t versionNeeded = 0;
+    uint16_t flags = 0;
+    uint16_t method = 0;
+    uint32_t dosDateTime = 0;  // date in the high, time in the low 16 bits
+    uint32_t crc = 0;
+    uint32_t compressedSize = 0;
+    uint32_t uncompressedSize = 0;
+    uint16_t nameLength = 0;
+    uint16_t extraLength = 0;
+    uint16_t commentLength = 0;
+    uint16_t diskStart = 0;
+    uint16_t internalAttributes = 0;
+    uint32_t externalAttributes = 0;
+    uint32_t localHeaderOffset = 0;
+
+    bool encrypted() const { return (flags & 1) != 0; }
+    bool hasDataDescriptor() const { return (flags & 8) != 0; }
+    // Sizes or offsets that only a 64-bit extra field could give; this reader has none.
+    bool usesZip64() const {
+        return compressedSize == kZip64Marker || uncompressedSize == kZip64Marker || localHeaderOffset == kZip64Marker;
+    }
+};
+
+struct LocalHeaderInfo {
+    uint64_t dataStart = 0;
+    uint64_t extraOffset = 0;
+    uint16_t extraLength = 0;
+};
+
+// The data stream of the one open entry.
+struct EntryStream {
+    unsigned char input[kBufferSize];
+    const unsigned char* inputPos = nullptr;
+    DWORD inputAvailable = 0;
+    z_stream zs{};
+    bool inflateReady = false;
+    uint32_t crc = 0;
+    uint32_t expectedCrc = 0;
+    uint64_t compressedLeft = 0;
+    uint64_t uncompressedLeft = 0;
+    int method = 0;
+    uint64_t readPos = 0;
+    bool encrypted = false;
+    uint32_t keys[3] = {0, 0, 0};
+    int headerLeft = 0;
+    unsigned char checkByte = 0;
+    bool ended = false;
+};
+
+class Archive {
+public:
+    Archive() = default;
+    ~Archive();
+    Archive(const Archive&) = delete;
+    Archive& operator=(const Archive&) = delete;
+
+    // Takes the file handle (closed with the archive when ownsHandle).
+    int Open(HANDLE file, bool ownsHandle);
+
+    uint32_t entryCount() const { return entryCount_; }
+    uint32_t currentEntry() const { return entryNumber_; }
+    bool currentValid() const { return entryValid_; }
+    const CentralHeader& current() const { return header_; }
+    // The current entry's name bytes (not terminated when too long for the reader's record).
+    const char* currentName() const { return name_; }
+    bool currentNameFits() const { return header_.nameLength < kMaxNameBytes; }
+
+    int GoToFirst();
+    int GoToNext();
+    // Moves to the entry with that number, restarting from the first when it lies behind.
+    int GoTo(uint32_t index);
+
+    int CheckLocalHeader(LocalHeaderInfo& info);
+    bool ReadAt(uint64_t pos, void* out, DWORD size) { return source_.ReadAt(prefix_ + pos, out, size); }
+
+    int OpenEntryStream(const char* password);
+    // Fills out with up to size bytes of the entry: a count, 0 at the end (see entryEnded) or
+    // when nothing more can be read, or a negative result.
+    int ReadEntry(void* out, unsigned size);
+    bool entryEnded() const { return stream_ && stream_->ended; }
+    bool streamOpen() const { return stream_ != nullptr; }
+    int CloseEntryStream();
+
+private:
+    int ReadCentralHeader();
+    bool FindEndRecord(uint64_t size, uint64_t& position);
+
+    Source source_;
+    uint32_t entryCount_ = 0;
+    uint32_t centralOffset_ = 0;
+    uint32_t centralSize_ = 0;
+    uint64_t prefix_ = 0;
+    uint32_t entryNumber_ = 0;
+    uint64_t entryPos_ = 0;
+    bool entryValid_ = false;
+    CentralHeader header_;
+    char name_[kMaxNameBytes] = {};
+    std::unique_ptr<EntryStream> stream_;
+};
+
+}  // namespace zip
+}  // namespace lumora

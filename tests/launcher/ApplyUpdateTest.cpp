@@ -1,0 +1,203 @@
+// Applying "update.zip" over the client's folder: every entry lands whole or the old file stays,
+// and nothing is written outside the folder.
+#include "UpdateFiles.h"
+#include "ZipFixtures.h"
+
+#include "TestUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+using namespace launchertest;
+using Tree = std::map<std::wstring, std::string>;
+
+namespace {
+
+std::string U8(const wchar_t* s) { return testutil::Narrow(s); }
+
+// A client folder with a sentinel folder beside it, the client folder current while applying.
+class ApplyUpdate : public ::testing::Test {
+protected:
+    void SetUp() override {
+        client_ = top_ / L"client";
+        ASSERT_TRUE(testutil::MakeDirs(client_));
+        ASSERT_TRUE(testutil::MakeDirs(top_ / L"sentinel"));
+        ASSERT_TRUE(testutil::WriteBytes(top_ / L"sentinel\\victim.txt", "precious\n"));
+        wchar_t cwd[MAX_PATH];
+        GetCurrentDirectoryW(MAX_PATH, cwd);
+        oldCwd_ = cwd;
+        ASSERT_TRUE(SetCurrentDirectoryW(client_.c_str()));
+    }
+    void TearDown() override { SetCurrentDirectoryW(oldCwd_.c_str()); }
+
+    void Apply(const wchar_t* zip) {
+        ASSERT_TRUE(testutil::CopyTo(ZipPath(zip), client_ + L"\\update.zip"));
+        ApplyUpdateZip();
+        EXPECT_EQ(GetFileAttributesW((client_ + L"\\update.zip").c_str()), INVALID_FILE_ATTRIBUTES);
+    }
+    void Put(const std::wstring& rel, const std::string& bytes) {
+        const std::wstring path = client_ + L"\\" + rel;
+        testutil::MakeDirs(path.substr(0, path.rfind(L'\\')));
+        ASSERT_TRUE(testutil::WriteBytes(path, bytes));
+    }
+    DWORD Attributes(const std::wstring& rel) { return GetFileAttributesW((client_ + L"\\" + rel).c_str()); }
+    Tree Client() { return ListTree(client_); }
+    void ExpectSentinelUntouched() {
+        Tree top = ListTree(top_.path());
+        EXPECT_EQ(top.erase(L"sentinel\\victim.txt"), 1u);
+        for (auto it = top.begin(); it != top.end();) {
+            it = it->first.compare(0, 6, L"client") == 0 ? top.erase(it) : std::next(it);
+        }
+        EXPECT_EQ(top, (Tree{{L"sentinel", "<dir>"}}));
+        std::string victim;
+        testutil::ReadBytes(top_ / L"sentinel\\victim.txt", victim);
+        EXPECT_EQ(victim, "precious\n");
+    }
+
+    testutil::TempDir top_{L"apply"};
+    std::wstring client_;
+    std::wstring oldCwd_;
+};
+
+const Tree kBasic = {
+    {L"top.txt", Body("top.txt")},
+    {L"deflated.txt", Body("deflated.txt", 500)},
+    {L"empty.txt", ""},
+    {L"empty-stored.txt", ""},
+    {L"dir", "<dir>"},
+    {L"dir\\sub", "<dir>"},
+    {L"dir\\sub\\deep.bin", [] {
+         std::string s;
+         for (int r = 0; r < 300; ++r)
+             for (int i = 0; i < 256; ++i) s += static_cast<char>(i);
+         return s;
+     }()},
+    {L"中文目录", "<dir>"},
+    {L"中文目录\\文件.txt", Body(U8(L"中文目录/文件.txt"))},
+};
+
+std::string ToolDat() {
+    std::string s;
+    for (int r = 0; r < 64; ++r)
+        for (int i = 0; i < 256; ++i) s += static_cast<char>(i);
+    return s;
+}
+
+const Tree kPkg = {
+    {L"pkg", "<dir>"},
+    {L"pkg\\bin", "<dir>"},
+    {L"pkg\\bin\\tool.dat", ToolDat()},
+    {L"pkg\\readme.txt", Body("pkg/readme.txt", 3)},
+    {L"pkg\\locked.txt", Body("pkg/locked.txt")},
+    {L"pkg\\empty.txt", ""},
+};
+
+TEST_F(ApplyUpdate, UnpacksEveryKindOfArchive) {
+    struct Case {
+        const wchar_t* zip;
+        const Tree* tree;
+    };
+    for (const Case c : {Case{L"basic.zip", &kBasic}, Case{L"prefixed.zip", &kBasic}, Case{L"infozip.zip", &kPkg},
+                         Case{L"descriptors.zip", &kPkg}}) {
+        SCOPED_TRACE(U8(c.zip));
+        Apply(c.zip);
+        EXPECT_EQ(Client(), *c.tree);
+        testutil::RemoveTree(client_);
+        testutil::MakeDirs(client_);
+    }
+    ExpectSentinelUntouched();
+}
+
+TEST_F(ApplyUpdate, LaterReleasesReplaceProtectedFiles) {
+    struct Step {
+        const wchar_t* zip;
+        const wchar_t* file;
+        std::string content;
+        DWORD attribute;  // expected to be set
+    };
+    const Step steps[] = {
+        {L"infozip.zip", L"pkg\\locked.txt", Body("pkg/locked.txt"), FILE_ATTRIBUTE_READONLY},
+        {L"infozip-v2.zip", L"pkg\\locked.txt", "locked v2\n", FILE_ATTRIBUTE_READONLY},
+        {L"dos.zip", L"hidden.txt", Body("hidden.txt"), FILE_ATTRIBUTE_HIDDEN},
+        {L"dos.zip", L"system.txt", Body("system.txt"), FILE_ATTRIBUTE_SYSTEM},
+        {L"dos-v2.zip", L"hidden.txt", "hidden v2\n", FILE_ATTRIBUTE_HIDDEN},
+        {L"dos-v2.zip", L"system.txt", "system v2\n", FILE_ATTRIBUTE_SYSTEM},
+        {L"basic.zip", L"top.txt", Body("top.txt"), FILE_ATTRIBUTE_ARCHIVE},
+        {L"basic-v2.zip", L"top.txt", "second release\n", FILE_ATTRIBUTE_ARCHIVE},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(U8(s.zip) + " " + U8(s.file));
+        Apply(s.zip);
+        std::string content;
+        ASSERT_TRUE(testutil::ReadBytes(client_ + L"\\" + s.file, content));
+        EXPECT_EQ(content, s.content);
+        const DWORD attributes = Attributes(s.file);
+        EXPECT_NE(attributes & s.attribute, 0u) << std::hex << attributes;
+    }
+    EXPECT_EQ(Attributes(L"readonly-dos.txt") & FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_READONLY);
+}
+
+TEST_F(ApplyUpdate, DamagedEntriesKeepTheOldFile) {
+    const wchar_t* damaged[] = {L"crc-stored.txt", L"crc-field.txt", L"cut.txt", L"inflate-garbage.txt",
+                                L"zip64.txt"};
+    struct Case {
+        const char* what;
+        bool oldFiles;
+    };
+    for (const Case c : {Case{"over old files", true}, Case{"into an empty folder", false}}) {
+        SCOPED_TRACE(c.what);
+        testutil::RemoveTree(client_);
+        testutil::MakeDirs(client_);
+        Tree expected = {{L"good.txt", Body("good.txt")}, {L"last.txt", Body("last.txt")}};
+        if (c.oldFiles) {
+            for (const wchar_t* name : damaged) {
+                Put(name, "old release\n");
+                expected[name] = "old release\n";
+            }
+            Put(L"good.txt", "old good\n");
+        }
+        Apply(L"damaged.zip");
+        EXPECT_EQ(Client(), expected);
+    }
+}
+
+TEST_F(ApplyUpdate, EncryptedEntriesKeepTheOldFile) {
+    Put(L"pkg\\readme.txt", "old readme\n");
+    Apply(L"encrypted.zip");
+    EXPECT_EQ(Client(), (Tree{{L"pkg", "<dir>"}, {L"pkg\\bin", "<dir>"}, {L"pkg\\readme.txt", "old readme\n"}}));
+}
+
+TEST_F(ApplyUpdate, UnreadableArchivesTouchNothing) {
+    for (const wchar_t* zip : {L"broken-directory.zip", L"cut-archive.zip", L"not-a-zip.zip"}) {
+        SCOPED_TRACE(U8(zip));
+        Put(L"good.txt", "old good\n");
+        Put(L"crc-field.txt", "old crc\n");
+        const Tree before = Client();
+        Apply(zip);
+        EXPECT_EQ(Client(), before);
+    }
+}
+
+TEST_F(ApplyUpdate, NothingIsWrittenOutsideTheClientFolder) {
+    Apply(L"traversal.zip");
+    ExpectSentinelUntouched();
+    // Only the names the reader reduces to harmless ones, and the full-width look-alike, which
+    // is an ordinary name here.
+    const Tree expected = {
+        {L"reduced-drive.txt", Body("C:\\reduced-drive.txt")},
+        {L"reduced-slash.txt", Body("/reduced-slash.txt")},
+        {L"reduced-climb.txt", Body("sub\\..\\reduced-climb.txt")},
+        {L"srv", "<dir>"},
+        {L"srv\\share", "<dir>"},
+        {L"srv\\share\\unc.txt", Body("\\\\srv\\share\\unc.txt")},
+        {L"b.txt", Body("a:b.txt")},
+        {L"keep", "<dir>"},
+        {L"keep\\ok.txt", Body("keep/ok.txt")},
+        {L"．．／sentinel／victim.txt", Body(U8(L"．．／sentinel／victim.txt"))},
+    };
+    EXPECT_EQ(Client(), expected);
+}
+
+}  // namespace
