@@ -131,7 +131,11 @@ bool OpenPipe(PipeServer& p, bool busy) {
 void Serve(PipeServer* p, std::wstring recordFile) {
     std::vector<char> buf(kPipeBuffer);
     for (;;) {
-        if (!ConnectNamedPipe(p->instance, nullptr) && GetLastError() != ERROR_PIPE_CONNECTED) {
+        // A writer may connect, write and close before this thread waits for it: its text is
+        // still in the pipe then (ERROR_NO_DATA), and is read like any other.
+        if (!ConnectNamedPipe(p->instance, nullptr) && GetLastError() != ERROR_PIPE_CONNECTED &&
+            GetLastError() != ERROR_NO_DATA) {
+            DisconnectNamedPipe(p->instance);
             Sleep(10);
             continue;
         }
@@ -191,8 +195,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
         wc.lpszClassName = L"glimtower";
         RegisterClassW(&wc);
         // Created without WS_VISIBLE: the window exists for FindWindow only.
-        CreateWindowExW(0, L"glimtower", L"lumora", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr, instance,
-                        nullptr);
+        if (!CreateWindowExW(0, L"glimtower", L"lumora", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
+                             instance, nullptr))
+            return 4;
     }
 
     std::vector<PipeServer*> servers;
