@@ -5,6 +5,7 @@
 
 #include "RenderTestUtil.h"
 #include "ClipScope.h"
+#include "CoreTestUtil.h"
 #include "Renderer.h"
 #include "TestUtil.h"
 #include "WindowManagerUI.h"
@@ -324,6 +325,52 @@ TEST(Hsl, NeutralKeepsColoursAndTheConversionsInvertEachOther) {
     EXPECT_EQ((grey >> 16) & 0xFF, grey & 0xFF);
     // Red turned by 120 degrees is green.
     EXPECT_LE(ColorDistance(CRenderer::AdjustColorHsl(0xFFFF0000, 300, 100, 100), kGreen), 2);
+}
+
+}  // namespace
+
+namespace {
+
+// Images come out of the skin archive, kept open by the manager or opened per load; a name
+// that the archive lacks falls back to a path as given.
+TEST(SkinZipImages, LoadFromArchiveFileAndMemory) {
+    testutil::TempDir dir(L"zipimg");
+    const std::string png = MakePng(3, 2, std::vector<uint32_t>(6, 0xFF00FF00));
+    const coretest::ZipImage zip = coretest::BuildZip(
+        {{"skin/Bk.png", png, 8}, {"stored.png", png, 0}, {"empty.png", "", 0}});
+    ASSERT_TRUE(testutil::WriteBytes(dir / L"skin.zip", zip.bytes));
+    ASSERT_TRUE(testutil::WriteBytes(dir / L"outside.png", png));
+    CWindowManagerUI::SetSkinRoot(dir.path().c_str());
+
+    for (bool keepOpen : {false, true}) {
+        SCOPED_TRACE(keepOpen);
+        CWindowManagerUI::SetSkinZip(L"skin.zip", keepOpen);
+        EXPECT_EQ(CWindowManagerUI::GetZipHandle() != nullptr, keepOpen);
+        for (const wchar_t* name : {L"skin\\bk.PNG", L"stored.png"}) {
+            TImageData* img = CRenderer::LoadImage(name);
+            ASSERT_NE(img, nullptr) << testutil::Narrow(name);
+            EXPECT_EQ(img->width, 3);
+            EXPECT_EQ(img->pixels[5], 0xFF00FF00u);
+            CRenderer::ReleaseImage(img, true);
+        }
+        EXPECT_EQ(CRenderer::LoadImage(L"empty.png"), nullptr);
+        TImageData* outside = CRenderer::LoadImage((dir / L"outside.png").c_str());
+        EXPECT_NE(outside, nullptr);
+        CRenderer::ReleaseImage(outside, true);
+    }
+
+    // The zip held in memory: the first block handed over stays in force for the process.
+    CWindowManagerUI::SetSkinZip(L"", true);
+    CWindowManagerUI::SetSkinZip(zip.bytes.data(), static_cast<unsigned>(zip.bytes.size()));
+    Veneer::TZipArchive* first = CWindowManagerUI::GetZipHandle();
+    ASSERT_NE(first, nullptr);
+    EXPECT_STREQ(CWindowManagerUI::GetSkinZipName().GetData(), L"membuffer");
+    const std::string other = coretest::BuildZip({{"x.png", png, 0}}).bytes;
+    CWindowManagerUI::SetSkinZip(other.data(), static_cast<unsigned>(other.size()));
+    EXPECT_EQ(CWindowManagerUI::GetZipHandle(), first);
+    TImageData* img = CRenderer::LoadImage(L"stored.png");
+    ASSERT_NE(img, nullptr);
+    CRenderer::ReleaseImage(img, true);
 }
 
 }  // namespace
