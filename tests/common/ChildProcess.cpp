@@ -1,5 +1,7 @@
 #include "ChildProcess.h"
 
+#include <atomic>
+
 namespace testutil {
 
 ChildProcess::~ChildProcess() {
@@ -42,6 +44,11 @@ bool WaitForFile(const std::wstring& path, DWORD ms) {
         if (GetTickCount() - start > ms) return false;
         Sleep(20);
     }
+}
+
+std::wstring UniqueName(const wchar_t* stem) {
+    static std::atomic<unsigned> counter{0};
+    return std::wstring(stem) + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++counter);
 }
 
 std::wstring FromUnixPath(const std::wstring& unixPath) {

@@ -29,6 +29,9 @@ private:
 // Polls until path exists (and is not empty) or ms pass.
 bool WaitForFile(const std::wstring& path, DWORD ms);
 
+// stem + this process's id + a counter: names (images, pipes) no parallel test program uses.
+std::wstring UniqueName(const wchar_t* stem);
+
 // The Windows form of a Unix path of the build machine (Wine maps Z:\ to /).
 std::wstring FromUnixPath(const std::wstring& unixPath);
 

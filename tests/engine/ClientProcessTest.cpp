@@ -14,11 +14,8 @@ namespace {
 
 using testutil::ChildProcess;
 using testutil::TempDir;
+using testutil::UniqueName;
 
-std::wstring UniqueName(const wchar_t* stem) {
-    static int counter = 0;
-    return std::wstring(stem) + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++counter);
-}
 
 // Copies the stand-in client into dir as image and starts it with args; waits until it serves.
 std::unique_ptr<ChildProcess> StartStandin(const TempDir& dir, const std::wstring& image, const std::wstring& args) {

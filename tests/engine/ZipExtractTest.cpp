@@ -46,7 +46,8 @@ std::map<std::wstring, std::string> Tree(const std::wstring& dir) {
 TEST(ExtractZipToDir, UnpacksArchivesOfBothMakers) {
     const std::map<std::wstring, std::string> expected = Tree(ZipDir() + L"\\tree");
     ASSERT_EQ(expected.size(), 10u);  // the maker's files and folders
-    for (const wchar_t* zip : {L"py_stored.zip", L"py_deflated.zip", L"info_stored.zip", L"info_deflated.zip"}) {
+    for (const wchar_t* zip : {L"py_stored.zip", L"py_deflated.zip", L"info_stored.zip", L"info_deflated.zip",
+                            L"prefixed.zip", L"trailing.zip"}) {
         SCOPED_TRACE(testutil::Narrow(zip));
         TempDir target(L"unzip");
         // Files already there are replaced, whatever their size; others are left alone.

@@ -9,11 +9,8 @@ namespace {
 
 using testutil::ChildProcess;
 using testutil::TempDir;
+using testutil::UniqueName;
 
-std::wstring Unique(const wchar_t* stem) {
-    static int counter = 0;
-    return std::wstring(stem) + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++counter);
-}
 
 struct FindByPid {
     DWORD pid;
@@ -53,7 +50,7 @@ TEST(StandinClient, ServesWindowAndPipeAndRecordsWhatArrives) {
     TempDir dir(L"standin");
     const std::wstring exe = dir / L"lumora.exe";
     ASSERT_TRUE(testutil::CopyTo(testutil::FromUnixPath(STANDIN_CLIENT_EXE), exe));
-    const std::wstring launch = Unique(L"launch");
+    const std::wstring launch = UniqueName(L"launch");
     const std::wstring record = dir / L"rec.txt", ready = dir / L"ready.txt";
     // Switches from the environment count as well as those on the command line.
     SetEnvironmentVariableW(L"LUMORA_STANDIN_ARGS", (L"--no-pevlib \"--record=" + record + L"\"").c_str());
@@ -92,7 +89,7 @@ TEST(StandinClient, EndsByItselfAndCanKeepItsPipeBusy) {
     TempDir dir(L"standin");
     const std::wstring exe = dir / L"client.exe";
     ASSERT_TRUE(testutil::CopyTo(testutil::FromUnixPath(STANDIN_CLIENT_EXE), exe));
-    const std::wstring launch = Unique(L"busy");
+    const std::wstring launch = UniqueName(L"busy");
     const std::wstring ready = dir / L"ready.txt";
     ChildProcess client;
     ASSERT_TRUE(client.Start(exe, L"--busy --no-pevlib --no-window --lifetime=1500 \"--launch-name=" + launch +

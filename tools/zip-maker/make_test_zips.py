@@ -6,6 +6,7 @@
   info_stored.zip, info_deflated.zip    made by Info-ZIP zip -r
   slip_<n>.zip          a harmless entry, then one whose name leads out of the folder
   crc_stored.zip, crc_deflated.zip, crc_header.zip   "data.bin" with damaged data or CRC-32
+  prefixed.zip, trailing.zip            a good archive with bytes in front of it or after it
   cut_half.zip, cut_last.zip            a good archive cut short
 
 usage: make_test_zips.py OUTDIR
@@ -80,5 +81,8 @@ raw = raw.replace(crc, bad)
 open(os.path.join(out, "crc_header.zip"), "wb").write(raw)
 
 good = open(os.path.join(out, "py_deflated.zip"), "rb").read()
+# Offsets that leave out bytes in front (an archive appended to a program), and bytes after it.
+open(os.path.join(out, "prefixed.zip"), "wb").write(b"MZ" + bytes(range(256)) * 8 + good)
+open(os.path.join(out, "trailing.zip"), "wb").write(good + b"trailing bytes")
 open(os.path.join(out, "cut_half.zip"), "wb").write(good[: len(good) // 2])
 open(os.path.join(out, "cut_last.zip"), "wb").write(good[:-1])

@@ -145,34 +145,44 @@ std::wstring DecodeName(const std::string& bytes) {
     return out;
 }
 
-// The central directory's offset and entry count, from the end records (zip64 ones included).
-int FindDirectory(HANDLE file, uint64_t fileSize, uint64_t& dirOffset, uint64_t& count) {
+// The central directory's offset and entry count, from the end records (zip64 ones included), and
+// the bytes in front of the archive (a program the archive was appended to), which every offset
+// the archive names leaves out.
+int FindDirectory(HANDLE file, uint64_t fileSize, uint64_t& dirOffset, uint64_t& count, uint64_t& prefix) {
     if (fileSize < 22) return kBadArchive;
     const uint64_t tail = fileSize < 22 + 65535 ? fileSize : 22 + 65535;
     std::vector<unsigned char> buf(static_cast<size_t>(tail));
     if (!ReadAt(file, fileSize - tail, buf.data(), buf.size())) return kBadArchive;
     for (size_t i = buf.size() - 22 + 1; i-- > 0;) {
         const unsigned char* e = &buf[i];
-        if (Le32(e) != kEndSig) continue;
-        // A real end record's comment runs exactly to the end of the file.
-        if (i + 22 + Le16(e + 20) != buf.size()) continue;
-        count = Le16(e + 10);
-        dirOffset = Le32(e + 16);
-        if (count != 0xFFFF && dirOffset != 0xFFFFFFFF) return kOk;
+        // The last end record whose comment fits in the file; bytes after it are tolerated.
+        if (Le32(e) != kEndSig || i + 22 + Le16(e + 20) > buf.size()) continue;
         const uint64_t at = fileSize - tail + i;
-        unsigned char loc[20], end64[56];
-        if (at < 20 || !ReadAt(file, at - 20, loc, 20) || Le32(loc) != kEnd64LocSig) return kBadArchive;
-        if (!ReadAt(file, Le64(loc + 8), end64, 56) || Le32(end64) != kEnd64Sig) return kBadArchive;
-        count = Le64(end64 + 32);
-        dirOffset = Le64(end64 + 48);
+        count = Le16(e + 10);
+        uint64_t dirSize = Le32(e + 12);
+        dirOffset = Le32(e + 16);
+        uint64_t dirEnd = at;
+        if (count == 0xFFFF || dirSize == 0xFFFFFFFF || dirOffset == 0xFFFFFFFF) {
+            unsigned char loc[20], end64[56];
+            if (at < 20 || !ReadAt(file, at - 20, loc, 20) || Le32(loc) != kEnd64LocSig) return kBadArchive;
+            const uint64_t end64At = Le64(loc + 8);
+            if (!ReadAt(file, end64At, end64, 56) || Le32(end64) != kEnd64Sig) return kBadArchive;
+            count = Le64(end64 + 32);
+            dirSize = Le64(end64 + 40);
+            dirOffset = Le64(end64 + 48);
+            dirEnd = end64At;
+        }
+        if (dirOffset > dirEnd || dirSize > dirEnd - dirOffset) return kBadArchive;
+        prefix = dirEnd - dirOffset - dirSize;
+        dirOffset += prefix;
         return kOk;
     }
     return kBadArchive;
 }
 
 int ReadDirectory(HANDLE file, uint64_t fileSize, std::vector<Entry>& entries) {
-    uint64_t offset = 0, count = 0;
-    int rc = FindDirectory(file, fileSize, offset, count);
+    uint64_t offset = 0, count = 0, prefix = 0;
+    int rc = FindDirectory(file, fileSize, offset, count, prefix);
     if (rc != kOk) return rc;
     if (count > fileSize / 46 + 1) return kBadArchive;
     std::vector<std::wstring> parts;
@@ -207,6 +217,7 @@ int ReadDirectory(HANDLE file, uint64_t fileSize, std::vector<Entry>& entries) {
             }
             x += 4 + len;
         }
+        e.localOffset += prefix;
         const std::wstring wide = DecodeName(name);
         e.directory = !wide.empty() && (wide.back() == L'/' || wide.back() == L'\\');
         // Refuse names that climb out of the target folder: the archive comes from the network.
