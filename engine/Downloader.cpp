@@ -1,0 +1,78 @@
+#include "Downloader.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+#include "ClientProcess.h"
+#include "ConfigParser.h"
+#include "Log.h"
+#include "ModuleDir.h"
+
+namespace {
+
+std::mutex g_pageCallParamMutex;
+
+// Longest wait for a stopping download thread: its exchanges end at once when cancelled, but
+// a callback of the owner may be sleeping on it.
+constexpr DWORD kStopWaitMs = 30000;
+
+}  // namespace
+
+std::string g_pageCallParam;
+
+std::string GetPageCallParam() {
+    std::lock_guard<std::mutex> lock(g_pageCallParamMutex);
+    return g_pageCallParam;
+}
+
+void SetPageCallParam(const std::string& value) {
+    std::lock_guard<std::mutex> lock(g_pageCallParamMutex);
+    g_pageCallParam = value;
+}
+
+Downloader::Downloader(const std::string& url_, const std::string& md5_, const std::string& host_,
+                       const std::string& path_, bool forced_)
+    : url(url_), md5(md5_), host(host_), path(path_), forced(forced_), http(std::make_shared<CHttpDownload>()) {
+    state.md5 = md5_;
+}
+
+Downloader::~Downloader() {
+    stopping_ = true;
+    if (http) http->Cancel();
+    StopThread(kStopWaitMs);
+}
+
+DownloadState Downloader::GetState() const {
+    std::lock_guard<std::mutex> lock(g_httpMutex);
+    return state;
+}
+
+void Downloader::Run() {
+    DeleteFileW((GetModuleDir() + L"update.zip").c_str());
+    // Held here too, so the transfer object outlives an attempt even if the owner lets go of it.
+    const std::shared_ptr<CHttpDownload> transfer = http;
+    int n = 0;
+    int redirects = 0;
+    while (n < kMaxAttempts) {
+        if (stopping_) return;
+        const int32_t r = transfer->Download(host, path, state);
+        if (stopping_) return;
+        if (r == 1) {
+            done = true;
+            return;
+        }
+        if (r == -6 && ++redirects <= kMaxRedirectsInARow) continue;
+        redirects = 0;
+        if (retryCallback) retryCallback(n);
+        ++n;
+    }
+    if (stopping_) return;
+
+    std::string launchName;
+    char pipeName[260] = "";
+    if (ConfigParser::Instance().GetValue("LaunchName", launchName))
+        std::snprintf(pipeName, sizeof pipeName, "LU_%s", launchName.c_str());
+    kesh::WritePipeBuf(kesh::StringToWString(pipeName), L"msg1:0");
+    if (finishCallback && !stopping_) finishCallback();
+}
