@@ -105,6 +105,40 @@ TEST(StandinClient, EndsByItselfAndCanKeepItsPipeBusy) {
     EXPECT_EQ(code, 0u);
 }
 
+TEST(StandinClient, TakesItsFolderConfigurationKeepsItsLanguageAndStartsAProgram) {
+    TempDir dir(L"standin");
+    const std::wstring image = UniqueName(L"client");
+    const std::wstring exe = dir / (image + L".exe");
+    ASSERT_TRUE(testutil::CopyTo(testutil::FromUnixPath(STANDIN_CLIENT_EXE), exe));
+    const std::wstring launch = UniqueName(L"cfglaunch") + L".exe";
+    ASSERT_TRUE(testutil::WriteBytes(dir / L"ProductConfig.xml",
+                                     "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<Product>\n  <ProgName>x.exe</ProgName>\n"
+                                     "  <LaunchName>" + testutil::Narrow(launch) + "</LaunchName>\n</Product>\n"));
+    const std::wstring updater = dir / L"temp\\Updater.exe";
+    ASSERT_TRUE(testutil::MakeDirs(dir / L"temp"));
+    ASSERT_TRUE(testutil::CopyTo(testutil::FromUnixPath(LAUNCH_TARGET_EXE), updater));
+    testutil::ScopedUserKey key(L"SOFTWARE\\" + image);
+
+    const std::wstring ready = dir / L"ready.txt";
+    ChildProcess client;
+    ASSERT_TRUE(client.Start(exe, L"--no-pevlib --no-window --lifetime=20000 --language=en-US \"--ready=" + ready +
+                                      L"\" \"--start=" + updater + L"\" \"--start-args=url=http://127.0.0.1:1/u.zip md5=ab\""));
+    ASSERT_TRUE(testutil::WaitForFile(ready, 15000));
+    EXPECT_TRUE(WaitNamedPipeW((L"\\\\.\\Pipe\\LU_" + launch).c_str(), 5000));
+
+    wchar_t value[64] = {};
+    DWORD size = sizeof(value);
+    EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, (L"SOFTWARE\\" + image + L"\\Language").c_str(), nullptr, RRF_RT_REG_SZ,
+                           nullptr, value, &size),
+              ERROR_SUCCESS);
+    EXPECT_STREQ(value, L"en-US");
+
+    ASSERT_TRUE(testutil::WaitForFile(updater + L".cmdline.txt", 15000));
+    std::string started;
+    testutil::ReadBytes(updater + L".cmdline.txt", started);
+    EXPECT_EQ(started, testutil::Narrow(L"\"" + updater + L"\" url=http://127.0.0.1:1/u.zip md5=ab\r\n"));
+}
+
 TEST(LaunchTarget, RecordsEachCommandLine) {
     TempDir dir(L"target");
     const std::wstring exe = dir / L"Game Client.exe";

@@ -10,13 +10,18 @@
 //   --cmdline=FILE     write the own command line (UTF-8, as the system gives it) to FILE;
 //                      default: this program's path + ".cmdline.txt"
 //   --ready=FILE       create FILE once the window and the pipes are up
-//   --launch-name=N    serve "\\.\Pipe\LU_" + N (default "lumoraLaunch.exe", the "LaunchName")
+//   --launch-name=N    serve "\\.\Pipe\LU_" + N; default: the "LaunchName" value of a
+//                      "ProductConfig.xml" beside this program, else "lumoraLaunch.exe"
 //   --no-lu            do not serve the "LU_" pipe
 //   --no-pevlib        do not serve "\\.\Pipe\PEVLIB_lumora"
 //   --no-window        create no window
 //   --busy             keep each served pipe's only instance connected to this program itself,
 //                      so every other writer finds it busy
 //   --lifetime=MS      exit with code 0 after MS milliseconds (default 60000, at most 600000)
+//   --language=TAG     keep TAG ("zh-CN" or "en-US") as the client's language: the default value of
+//                      HKEY_CURRENT_USER "SOFTWARE\<image name less ".exe">\Language"
+//   --start=EXE        start EXE once everything is up, as the client starts the updater with a
+//   --start-args=TEXT  job; TEXT follows the quoted EXE on its command line
 // Tests that run in parallel should copy it under a name of their own where the image name does
 // not matter: the launcher stops every process called "lumora.exe".
 #include <windows.h>
@@ -35,7 +40,10 @@ struct Options {
     std::wstring record;
     std::wstring cmdline;
     std::wstring ready;
-    std::wstring launchName = L"lumoraLaunch.exe";
+    std::wstring launchName;
+    std::wstring language;
+    std::wstring start;
+    std::wstring startArgs;
     bool lu = true;
     bool pevlib = true;
     bool window = true;
@@ -74,6 +82,9 @@ void ParseInto(const wchar_t* text, Options& o) {
         else if (TakeValue(arg, L"--cmdline=", value)) o.cmdline = value;
         else if (TakeValue(arg, L"--ready=", value)) o.ready = value;
         else if (TakeValue(arg, L"--launch-name=", value)) o.launchName = value;
+        else if (TakeValue(arg, L"--language=", value)) o.language = value;
+        else if (TakeValue(arg, L"--start=", value)) o.start = value;
+        else if (TakeValue(arg, L"--start-args=", value)) o.startArgs = value;
         else if (TakeValue(arg, L"--lifetime=", value)) o.lifetimeMs = static_cast<DWORD>(std::min(wcstoul(value.c_str(), nullptr, 10), static_cast<unsigned long>(kMaxLifetimeMs)));
         else if (arg == L"--no-lu") o.lu = false;
         else if (arg == L"--no-pevlib") o.pevlib = false;
@@ -161,6 +172,58 @@ void Serve(PipeServer* p, std::wstring recordFile) {
     }
 }
 
+std::wstring SelfPath() {
+    std::vector<wchar_t> self(32768);
+    const DWORD n = GetModuleFileNameW(nullptr, self.data(), 32768);
+    return std::wstring(self.data(), n);
+}
+
+// The "LaunchName" text of a "ProductConfig.xml" beside this program (plain text, UTF-8), the way
+// the updater in the client's folder finds the pipe; empty when there is none.
+std::wstring ConfiguredLaunchName(const std::wstring& self) {
+    const std::wstring path = self.substr(0, self.rfind(L'\\') + 1) + L"ProductConfig.xml";
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return std::wstring();
+    std::string text(65536, '\0');
+    DWORD got = 0;
+    ReadFile(h, &text[0], static_cast<DWORD>(text.size()), &got, nullptr);
+    CloseHandle(h);
+    text.resize(got);
+    const size_t open = text.find("<LaunchName>");
+    const size_t close = text.find("</LaunchName>");
+    if (open == std::string::npos || close == std::string::npos || close < open) return std::wstring();
+    const std::string value = text.substr(open + 12, close - open - 12);
+    if (value.empty()) return std::wstring();
+    std::wstring wide(value.size(), L'\0');
+    wide.resize(static_cast<size_t>(std::max(
+        0, MultiByteToWideChar(CP_UTF8, 0, value.data(), static_cast<int>(value.size()), &wide[0], static_cast<int>(wide.size())))));
+    return wide;
+}
+
+void KeepLanguage(const std::wstring& self, const std::wstring& tag) {
+    std::wstring image = self.substr(self.rfind(L'\\') + 1);
+    if (image.size() >= 4) image.resize(image.size() - 4);
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, (L"SOFTWARE\\" + image + L"\\Language").c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return;
+    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(tag.c_str()),
+                   static_cast<DWORD>((tag.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+}
+
+void StartProgram(const std::wstring& exe, const std::wstring& args) {
+    std::wstring cmd = L"\"" + exe + L"\"";
+    if (!args.empty()) cmd += L" " + args;
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+}
+
 LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_DESTROY) {
         PostQuitMessage(0);
@@ -180,11 +243,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     if (envLen > 0 && envLen < 8192) ParseInto((std::wstring(L"x ") + envArgs).c_str(), o);
     ParseInto(commandLine, o);
 
-    if (o.cmdline.empty()) {
-        wchar_t self[32768];
-        const DWORD n = GetModuleFileNameW(nullptr, self, 32768);
-        o.cmdline = std::wstring(self, n) + L".cmdline.txt";
-    }
+    const std::wstring self = SelfPath();
+    if (o.cmdline.empty()) o.cmdline = self + L".cmdline.txt";
+    if (o.launchName.empty()) o.launchName = ConfiguredLaunchName(self);
+    if (o.launchName.empty()) o.launchName = L"lumoraLaunch.exe";
+    if (!o.language.empty()) KeepLanguage(self, o.language);
     DeleteFileW(o.cmdline.c_str());
     AppendFile(o.cmdline, Utf8(commandLine));
 
@@ -208,6 +271,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
         if (!o.busy) std::thread(Serve, p, o.record).detach();
     }
     if (!o.ready.empty()) AppendFile(o.ready, "ready\r\n");
+    if (!o.start.empty()) StartProgram(o.start, o.startArgs);
 
     // Bounded life: the message loop ends at the timer, whatever else happens.
     SetTimer(nullptr, 0, o.lifetimeMs, nullptr);
