@@ -53,6 +53,8 @@ public:
 
     bool LoadXmlText(const wchar_t* text);
     bool LoadXmlBuffer(const BYTE* bytes, DWORD size, int encoding = kUtf8);
+    // A skin file: from the skin folder, or from the skin zip when the window manager has one.
+    bool LoadXmlFile(const wchar_t* name, int encoding = kUtf8);
     void Release();
     CXmlNode GetRoot();
 

@@ -7,6 +7,7 @@
 
 #include "CoreTestUtil.h"
 #include "TestUtil.h"
+#include "WindowManagerUI.h"
 #include "XmlReader.h"
 
 using Veneer::CXmlNode;
@@ -266,6 +267,70 @@ TEST(XmlReader, FourMebibyteDocument) {
     int rows = 0;
     for (CXmlNode n = reader.GetRoot().GetChild().GetChild(); n.IsValid(); n = n.GetSibling()) ++rows;
     EXPECT_GT(rows, 20000);
+}
+
+struct FileCase {
+    const wchar_t* name;
+    int encoding;
+    const wchar_t* error;  // null: loads
+};
+
+void ExpectLoads(const std::vector<FileCase>& cases, const char* where) {
+    for (const FileCase& c : cases) {
+        CXmlReader reader;
+        const bool ok = reader.LoadXmlFile(c.name, c.encoding);
+        EXPECT_EQ(ok, c.error == nullptr) << where << " " << Utf8(c.name) << ": " << Utf8(reader.GetLastErrorMessage());
+        if (c.error) {
+            EXPECT_STREQ(reader.GetLastErrorMessage(), c.error) << where << " " << Utf8(c.name);
+        } else {
+            EXPECT_STREQ(reader.GetRoot().GetName(), L"Window") << where << " " << Utf8(c.name);
+        }
+    }
+}
+
+TEST(XmlReader, LoadsSkinFilesFromTheFolderAndTheZip) {
+    using Veneer::CWindowManagerUI;
+    testutil::TempDir dir(L"skin");
+    const std::string exact = LayoutOfSize(4u << 20), over = LayoutOfSize((4u << 20) + 1);
+    const std::string be = Utf16(testutil::Widen(SampleLayout(2)), true);
+    ASSERT_TRUE(testutil::WriteBytes(dir / L"exact.xml", exact));
+    ASSERT_TRUE(testutil::WriteBytes(dir / L"over.xml", over));
+    ASSERT_TRUE(testutil::WriteBytes(dir / L"empty.xml", ""));
+    ASSERT_TRUE(testutil::WriteBytes(dir / L"be.xml", be));
+
+    coretest::ZipItem bad{"bad.xml", SampleLayout(50)};
+    coretest::ZipImage zip = coretest::BuildZip({{"skin/main.xml", SampleLayout(3)}, {"empty.xml", "", 0},
+                                                 {"over.xml", over}, {"exact.xml", exact}, bad});
+    coretest::Put32(zip.bytes, zip.central[4] + 16, 1);  // checksum of bad.xml
+    coretest::Put32(zip.bytes, zip.local[4] + 14, 1);
+    ASSERT_TRUE(testutil::WriteBytes(dir / L"skin.zip", zip.bytes));
+
+    CWindowManagerUI::SetSkinRoot(dir.path().c_str());
+    CWindowManagerUI::SetSkinZip(L"", false);
+    ExpectLoads({{L"exact.xml", 0, nullptr},
+                 {L"be.xml", 1, nullptr},
+                 {L"over.xml", 0, L"File too large"},
+                 {L"empty.xml", 0, L"File is empty"},
+                 {L"missing.xml", 0, L"Error opening file"},
+                 {nullptr, 0, L"Error opening file"}},
+                "folder");
+
+    for (bool keepOpen : {false, true}) {
+        CWindowManagerUI::SetSkinZip(L"skin.zip", keepOpen);
+        EXPECT_EQ(CWindowManagerUI::GetZipHandle() != nullptr, keepOpen);
+        ExpectLoads({{L"Skin\\Main.xml", 0, nullptr},
+                     {L"exact.xml", 0, nullptr},
+                     {L"skin/main.xml", 0, nullptr},
+                     {L"missing.xml", 0, L"Could not find ziped file"},
+                     {L"empty.xml", 0, L"File is empty"},
+                     {L"over.xml", 0, L"File too large"},
+                     {L"bad.xml", 0, L"Could not unzip file"}},
+                    keepOpen ? "kept-open zip" : "zip");
+    }
+    CWindowManagerUI::SetSkinZip(L"nosuch.zip", false);
+    ExpectLoads({{L"main.xml", 0, L"Error opening zip file"}}, "missing zip");
+    CWindowManagerUI::SetSkinZip(L"", false);
+    CWindowManagerUI::SetSkinRoot(L"");
 }
 
 TEST(XmlReader, MutationLoopNeverCrashesOrHangs) {
