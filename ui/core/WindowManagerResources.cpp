@@ -138,6 +138,9 @@ CWindowManagerUI::CWindowManagerUI() {
         def.italic = lf.lfItalic == 1;
         def.metrics = {};
     }
+    // The short record form that every comctl32 version accepts; its size differs between the
+    // 32- and 64-bit builds, so it is never written as a number.
+    m_toolInfo.cbSize = TTTOOLINFOW_V2_SIZE;
     m_resources.disabledTextColor = st.shared.disabledTextColor;
     m_resources.defaultTextColor = st.shared.defaultTextColor;
     m_resources.linkTextColor = st.shared.linkTextColor;

@@ -217,6 +217,8 @@ TEST_F(ImageTest, SoftwareBlendMatchesTheSystemBlend) {
     Write(L"ramp.png", MakePng(16, 1, px));
     TImageData* img = mgr_.GetOrLoadImage(L"ramp.png");
     ASSERT_NE(img, nullptr);
+    // The manager has loaded msimg32.dll, so the comparison is with the system's blend.
+    ASSERT_NE(Veneer::GetAlphaBlend(), &CRenderer::SoftwareAlphaBlend);
     for (BYTE fade : {BYTE(255), BYTE(100)}) {
         Canvas sys(16, 1, 0xFF2080F0), soft(16, 1, 0xFF2080F0);
         HDC mem = CreateCompatibleDC(nullptr);
@@ -371,6 +373,38 @@ TEST(SkinZipImages, LoadFromArchiveFileAndMemory) {
     TImageData* img = CRenderer::LoadImage(L"stored.png");
     ASSERT_NE(img, nullptr);
     CRenderer::ReleaseImage(img, true);
+}
+
+}  // namespace
+
+namespace {
+
+// Resource 101 of type PNG is compiled into this program (a 3 x 2 image of 0x3366CC).
+TEST(ResourceImages, ResourceNamesNeedTheirTypeAndAreNumbers) {
+    CWindowManagerUI::SetInstance(GetModuleHandleW(nullptr));
+    testutil::TempDir dir(L"resimg");
+    CWindowManagerUI::SetSkinRoot(dir.path().c_str());
+    ASSERT_TRUE(testutil::WriteBytes(dir / L"a.png", MakePng(1, 1, {kRed})));
+    CWindowManagerUI mgr;
+    TImageData* res = mgr.AddImage(L"101", L"PNG");
+    ASSERT_NE(res, nullptr);
+    EXPECT_EQ(res->width, 3);
+    EXPECT_EQ(res->pixels[0], 0xFF3366CCu);
+    EXPECT_STREQ(res->resourceType.GetData(), L"PNG");
+    EXPECT_EQ(mgr.AddImage(L"102", L"PNG"), nullptr);
+
+    Canvas c(4, 4, kBlack);
+    const RECT all = {0, 0, 4, 4};
+    TImageDrawInfo fromRes;
+    fromRes.description = L"res='101' restype='PNG'";
+    EXPECT_TRUE(CRenderer::DrawImageDescriptor(c.dc(), &mgr, all, all, fromRes));
+    EXPECT_EQ(c.At(2, 3), 0xFF3366CCu);
+    // A type without "res" is ignored: the name is a file.
+    TImageDrawInfo fromFile;
+    // (A full path: other cases of this program may have switched the process to a skin zip.)
+    fromFile.description = (L"file='" + (dir / L"a.png") + L"' restype='PNG'").c_str();
+    EXPECT_TRUE(CRenderer::DrawImageDescriptor(c.dc(), &mgr, all, all, fromFile));
+    EXPECT_EQ(c.At(2, 3) & 0xFFFFFF, kRed & 0xFFFFFF);
 }
 
 }  // namespace
