@@ -27,7 +27,6 @@ using Clock = HttpTransfer::Clock;
 
 constexpr size_t kMaxHeader = 64 * 1024;   // a response header beyond this is not an answer
 constexpr size_t kReadBlock = 256 * 1024;  // one socket read of a part
-constexpr DWORD kCopyBlock = 1u << 20;     // one step of the join
 constexpr int kParts = 4;
 
 // Diagnostics of the exchanges go to standard output, which the windowed updater does not show
@@ -398,19 +397,28 @@ DWORD WINAPI CHttpDownload::WatchdogThread(LPVOID arg) {
 
 bool CHttpDownload::AppendPartFile(PartInfo& part, JoinedFile& out) {
     const std::wstring name = Wide(part.fileName);
+    // The first part already lies where it belongs: it becomes the joined file's beginning
+    // without being copied.
+    if (part.start == 0 && out.TakeOver(name, part.end)) return true;
     kesh::UniqueFile in(CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!in) return false;
     // Each request asked for everything from its start, so a part file may run past its end:
     // it is cut there.
-    std::unique_ptr<char[]> buf(new char[kCopyBlock]);
     uint64_t pos = part.start;
     while (pos < part.end) {
-        const DWORD want = static_cast<DWORD>(std::min<uint64_t>(kCopyBlock, part.end - pos));
+        JoinedFile::Block block = out.TakeBuffer();
+        const DWORD want = static_cast<DWORD>(std::min<uint64_t>(JoinedFile::kBlockSize, part.end - pos));
         DWORD got = 0;
-        if (!ReadFile(in.get(), buf.get(), want, &got, nullptr)) return false;
-        if (got == 0) break;
-        if (!out.WriteAt(pos, buf.get(), got)) return false;
+        if (!ReadFile(in.get(), block.data(), want, &got, nullptr)) {
+            out.WriteAt(pos, std::move(block), 0);
+            return false;
+        }
+        if (got == 0) {
+            out.WriteAt(pos, std::move(block), 0);
+            break;
+        }
+        if (!out.WriteAt(pos, std::move(block), got)) return false;
         pos += got;
     }
     in.reset();
@@ -427,6 +435,11 @@ int32_t CHttpDownload::Download(std::string& host, std::string& path, DownloadSt
         // the whole.
         state.downloaded = 0;
     }
+    times_ = AttemptTimes();
+    const auto seconds = [](Clock::time_point since) {
+        return std::chrono::duration<double>(Clock::now() - since).count();
+    };
+    const Clock::time_point t0 = Clock::now();
     const int64_t size = GetRemoteSize(host, path, state);
     if (size <= 0) return size == -302 ? -6 : -1;
 
@@ -463,8 +476,10 @@ int32_t CHttpDownload::Download(std::string& host, std::string& path, DownloadSt
     if (watchdog) WaitForSingleObject(watchdog.get(), INFINITE);
     for (HttpTransfer& t : attempt->transfers) Untrack(&t);
     for (kesh::UniqueHandle& h : threads) h.reset();
+    times_.transfer = seconds(t0);
     // The owner is going away: the part files stay for the next run to resume.
     if (Cancelled()) return -1;
+    const Clock::time_point joinStart = Clock::now();
 
     const auto deleteParts = [&] {
         for (const PartInfo& p : parts) DeleteNarrow(p.fileName);
@@ -488,11 +503,16 @@ int32_t CHttpDownload::Download(std::string& host, std::string& path, DownloadSt
         state.downloaded = 0;
         return code;
     };
-    if (out.CloseAndGetLength() != size) return reject(-4);
+    const int64_t length = out.CloseAndGetLength();
+    times_.join = seconds(joinStart) - out.DigestSeconds();
+    if (length != size) return reject(-4);
 
     // Cleared first: a digest that could not be made must never compare equal.
     char digest[33] = {};
+    const double digestedWhileJoining = out.DigestSeconds();
+    const Clock::time_point digestStart = Clock::now();
     if (!out.Digest(digest) && !MD5_CTX().MD5File(digest, state.file.c_str())) digest[0] = '\0';
+    times_.digest = digestedWhileJoining + seconds(digestStart);
     if (!DigestMatches(digest, state.md5)) return reject(-5);
 
     // Success only with the verified file in place: a rename that fails (an old zip locked by a

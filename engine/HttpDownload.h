@@ -61,6 +61,13 @@ struct HttpTimings {
     DWORD headerDeadlineMs = 15000;  // resolve, connect, request and response header, per exchange
 };
 
+// Where the last attempt's time went, in seconds (for the benchmark and diagnostics).
+struct AttemptTimes {
+    double transfer = 0;  // probe and parts
+    double join = 0;      // copying the parts, digest excluded
+    double digest = 0;
+};
+
 class CHttpDownload {
 public:
     CHttpDownload();
@@ -100,6 +107,7 @@ public:
     bool Cancelled() const;
 
     void SetTimings(const HttpTimings& timings) { timings_ = timings; }
+    const AttemptTimes& LastTimes() const { return times_; }
     const HttpTimings& Timings() const { return timings_; }
 
 private:
@@ -107,6 +115,7 @@ private:
     void Untrack(HttpTransfer* transfer);
 
     HttpTimings timings_;
+    AttemptTimes times_;
     mutable std::mutex activeMutex_;
     HttpTransfer* active_[5] = {};  // the probe or the parts of the running attempt
     bool cancelled_ = false;
