@@ -68,14 +68,8 @@ struct Surface {
     HDC dc = CreateCompatibleDC(nullptr);
     HBITMAP bmp = nullptr;
     explicit Surface(int w, int h) {
-        BITMAPINFO bmi = {};
-        bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        bmi.bmiHeader.biWidth = w;
-        bmi.bmiHeader.biHeight = -h;
-        bmi.bmiHeader.biPlanes = 1;
-        bmi.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        bmp = CreateDIBSection(dc, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+        uint32_t* bits = nullptr;
+        bmp = Veneer::CreateTopDownDib(w, h, &bits);
         SelectObject(dc, bmp);
     }
     ~Surface() {

@@ -87,4 +87,7 @@ using AlphaBlendFn = BOOL(WINAPI*)(HDC, int, int, int, int, HDC, int, int, int, 
                                    BLENDFUNCTION);
 AlphaBlendFn GetAlphaBlend();
 
+// A 32-bpp top-down DIB section (premultiplied BGRA words); null when it cannot be made.
+HBITMAP CreateTopDownDib(int width, int height, uint32_t** pixels);
+
 }  // namespace Veneer

@@ -81,25 +81,6 @@ bool ReadFromSkinZip(const wchar_t* name, Bytes& out) {
     return ok;
 }
 
-HBITMAP CreateTopDownDib(int width, int height, uint32_t** pixels) {
-    BITMAPINFO bmi = {};
-    bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bmi.bmiHeader.biWidth = width;
-    bmi.bmiHeader.biHeight = -height;
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 32;
-    bmi.bmiHeader.biCompression = BI_RGB;
-    bmi.bmiHeader.biSizeImage = static_cast<DWORD>(static_cast<size_t>(width) * height * 4u);
-    void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (bmp == nullptr || bits == nullptr) {
-        if (bmp) DeleteObject(bmp);
-        return nullptr;
-    }
-    *pixels = static_cast<uint32_t*>(bits);
-    return bmp;
-}
-
 TImageData* DecodeImage(const Bytes& bytes, uint32_t mask) {
     if (bytes.empty() || bytes.size() > kMaxSourceBytes) return nullptr;
     const int length = static_cast<int>(bytes.size());
@@ -222,6 +203,25 @@ void ParseDescription(TImageDrawInfo& info, ParsedDescription& pd) {
 }
 
 }  // namespace
+
+HBITMAP CreateTopDownDib(int width, int height, uint32_t** pixels) {
+    BITMAPINFO bmi = {};
+    bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bmi.bmiHeader.biWidth = width;
+    bmi.bmiHeader.biHeight = -height;
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 32;
+    bmi.bmiHeader.biCompression = BI_RGB;
+    bmi.bmiHeader.biSizeImage = static_cast<DWORD>(static_cast<size_t>(width) * height * 4u);
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bmp == nullptr || bits == nullptr) {
+        if (bmp) DeleteObject(bmp);
+        return nullptr;
+    }
+    *pixels = static_cast<uint32_t*>(bits);
+    return bmp;
+}
 
 AlphaBlendFn GetAlphaBlend() {
     static const AlphaBlendFn fn = [] {

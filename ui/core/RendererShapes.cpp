@@ -16,20 +16,6 @@ GradientFillFn GetGradientFill() {
     return fn;
 }
 
-HBITMAP CreateDib32(HDC dc, int width, int height, uint32_t** pixels) {
-    BITMAPINFO bmi = {};
-    bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bmi.bmiHeader.biWidth = width;
-    bmi.bmiHeader.biHeight = -height;
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 32;
-    bmi.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(dc, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    *pixels = static_cast<uint32_t*>(bits);
-    return bmp;
-}
-
 uint32_t Channel(uint32_t color, int shift) { return (color >> shift) & 0xFF; }
 
 void FillBands(HDC dc, const RECT& rc, uint32_t first, uint32_t second, bool vertical, int steps) {
@@ -95,7 +81,7 @@ void CRenderer::FillColor(HDC dc, const RECT& rc, uint32_t color) {
         return;
     }
     uint32_t* pixel = nullptr;
-    HBITMAP bmp = CreateDib32(dc, 1, 1, &pixel);
+    HBITMAP bmp = CreateTopDownDib(1, 1, &pixel);
     if (bmp == nullptr || pixel == nullptr) {
         if (bmp) DeleteObject(bmp);
         return;
@@ -121,7 +107,7 @@ void CRenderer::DrawGradient(HDC dc, const RECT& rc, uint32_t first, uint32_t se
     }
     HDC mem = CreateCompatibleDC(dc);
     uint32_t* pixels = nullptr;
-    HBITMAP bmp = mem ? CreateDib32(dc, width, height, &pixels) : nullptr;
+    HBITMAP bmp = mem ? CreateTopDownDib(width, height, &pixels) : nullptr;
     if (bmp == nullptr || pixels == nullptr) {
         if (bmp) DeleteObject(bmp);
         if (mem) DeleteDC(mem);

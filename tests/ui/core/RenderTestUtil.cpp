@@ -2,22 +2,15 @@
 
 #include <zlib.h>
 
+#include "Renderer.h"
+
 #include <cstdlib>
 
 namespace rendertest {
 
 Canvas::Canvas(int width, int height, uint32_t fill) : width_(width), height_(height) {
-    BITMAPINFO bmi = {};
-    bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bmi.bmiHeader.biWidth = width;
-    bmi.bmiHeader.biHeight = -height;
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 32;
-    bmi.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
     dc_ = CreateCompatibleDC(nullptr);
-    bmp_ = CreateDIBSection(dc_, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bits_ = static_cast<uint32_t*>(bits);
+    bmp_ = Veneer::CreateTopDownDib(width, height, &bits_);
     old_ = SelectObject(dc_, bmp_);
     Fill(fill);
 }
