@@ -25,7 +25,8 @@ std::unique_ptr<ChildProcess> StartStandin(const TempDir& dir, const std::wstrin
     }
     const std::wstring ready = dir / UniqueName(L"ready");
     auto child = std::make_unique<ChildProcess>();
-    EXPECT_TRUE(child->Start(exe, L"--no-pevlib --no-window --lifetime=60000 \"--ready=" + ready + L"\" " + args));
+    EXPECT_TRUE(child->Start(exe, L"--no-pevlib --no-window --lifetime=60000 \"--ready=" + ready + L"\" " + args))
+        << "error " << GetLastError();
     EXPECT_TRUE(testutil::WaitForFile(ready, 15000));
     return child;
 }

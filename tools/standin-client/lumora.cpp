@@ -150,16 +150,15 @@ void Serve(PipeServer* p, std::wstring recordFile) {
             Sleep(10);
             continue;
         }
-        // Recorded only once the writer has gone, so a test that sees the record knows the
-        // instance is free again (apart from the moment until it listens anew).
-        std::vector<std::string> messages;
+        // Each text is recorded as soon as it is read: tests look at the record right after the
+        // writer is done.
         std::string message;
         for (;;) {
             DWORD got = 0;
             const BOOL ok = ReadFile(p->instance, buf.data(), kPipeBuffer, &got, nullptr);
             if (ok) {
                 message.append(buf.data(), got);
-                messages.push_back(message);
+                Record(recordFile, p->name, message);
                 message.clear();
             } else if (GetLastError() == ERROR_MORE_DATA) {
                 message.append(buf.data(), got);
@@ -168,7 +167,6 @@ void Serve(PipeServer* p, std::wstring recordFile) {
             }
         }
         DisconnectNamedPipe(p->instance);
-        for (const std::string& m : messages) Record(recordFile, p->name, m);
     }
 }
 
