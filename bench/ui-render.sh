@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Renderer timings under Wine: decoding and drawing PNG files, laying out and drawing a long
-# marked-up paragraph. Each figure is measured at n and 2n (best of three runs); the last line
+# marked-up paragraph. Each figure is measured at n and 2n (best of five runs); the last line
 # is the largest time ratio seen when the input doubles.
 #   bench/ui-render.sh   (builds first when needed)
 set -euo pipefail
@@ -12,9 +12,9 @@ bash "$here/tools/wine-prefix.sh" start "$x64"
 trap 'bash "$here/tools/wine-prefix.sh" stop "$x64"' EXIT
 bench="$x64/tools/ui-render-bench/ui_render_bench.exe"
 
-best() {  # best of three runs, in milliseconds
+best() {  # best of five runs, in milliseconds
   local b=""
-  for _ in 1 2 3; do
+  for _ in 1 2 3 4 5; do
     t=$("$x64/wine-run.sh" "$bench" "$1" "$2" | tr -d '\r')
     if [ -z "$b" ] || awk -v a="$t" -v b="$b" 'BEGIN{exit !(a<b)}'; then b=$t; fi
   done

@@ -70,6 +70,8 @@ public:
         st_.p = text;
         x_ = rc_.left;
         y_ = rc_.top;
+        widest_ = rc_.left;
+        imageBottom_ = rc_.top;
         int bottom = rc_.top;
         linkStart_ = {rc_.left, rc_.top};
         if (rc_.right <= rc_.left) return bottom;

@@ -67,6 +67,11 @@ TEST_F(MarkupTest, TagsMeasureLikeTheTextTheyStandFor) {
         EXPECT_EQ(rc.right, Extent(k.plain) + k.extra) << testutil::Narrow(k.markup);
         EXPECT_EQ(rc.bottom, LineHeight()) << testutil::Narrow(k.markup);
     }
+    // A rectangle away from the origin keeps its own left and top.
+    const RECT off = Measure(L"hi", {50, 10, 9999, 100});
+    EXPECT_EQ(off.right, 50 + Extent(L"hi"));
+    EXPECT_EQ(off.bottom, 10 + LineHeight());
+    EXPECT_EQ(Measure(L"", {50, 10, 300, 100}).right, 50);
     // Styles widen or keep the text; a bold tag inside bold text pushes nothing, so its closing
     // tag already ends the outer bold.
     EXPECT_GT(Measure(L"<b>bold</b>").right, Extent(L"bold"));
