@@ -207,6 +207,34 @@ TEST_F(MarkupTest, ColoursAlignmentAndPlainText) {
     EXPECT_EQ(plain.right, Extent(L"expanded"));
 }
 
+TEST_F(MarkupTest, InlineImagesDrawOneFrameAndRaiseTheLine) {
+    testutil::TempDir dir(L"markimg");
+    CWindowManagerUI::SetSkinRoot(dir.path().c_str());
+    // Four frames side by side, each 5 x 40: red, green, blue, white.
+    std::vector<uint32_t> px;
+    for (int y = 0; y < 40; ++y)
+        for (uint32_t c : {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFFFFu})
+            for (int x = 0; x < 5; ++x) px.push_back(c);
+    ASSERT_TRUE(testutil::WriteBytes(dir / L"strip.png", rendertest::MakePng(20, 40, px)));
+
+    const RECT calc = Measure(L"a<i strip.png 4 2>b");
+    EXPECT_EQ(calc.right, Extent(L"ab") + 5);
+    EXPECT_EQ(calc.bottom, 40);
+    EXPECT_EQ(Measure(L"a<i missing.png>b").right, Extent(L"ab"));  // skipped
+    EXPECT_EQ(Measure(L"<i file='strip.png' 9 9>").right, 20 / 9);  // index out of range: frame 0
+
+    Canvas c(100, 50, 0xFF000000);
+    RECT rc = {0, 0, 100, 50};
+    int none = 0;
+    CRenderer::DrawMarkupText(c.dc(), &mgr_, rc, L"<i strip.png 4 2>", 0xFFFFFFFF, nullptr, nullptr,
+                              none, 0);
+    EXPECT_EQ(c.Count({0, 0, 5, 40}, 0xFF0000FF, 0), 200);  // the third frame only
+    EXPECT_EQ(c.Count({5, 0, 100, 50}, 0xFF000000, 0), 95 * 50);
+    // An image that does not fit after other text goes to the next line.
+    const RECT wrapped = Measure(L"abc<i strip.png>", {0, 0, Extent(L"abc") + 10, 1000});
+    EXPECT_EQ(wrapped.bottom, LineHeight() + 40);
+}
+
 TEST_F(MarkupTest, ChineseTextMeasuresWithRealGlyphs) {
     const std::wstring text = L"\u4E2D\u6587\u6D4B\u8BD5";  // four CJK characters
     for (const wchar_t* face : {L"\u5FAE\u8F6F\u96C5\u9ED1", L"Microsoft YaHei", L"SimSun"}) {
