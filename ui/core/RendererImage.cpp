@@ -358,32 +358,30 @@ void CRenderer::DrawImage(HDC dc, HBITMAP bitmap, const RECT& dest, const RECT& 
         const RECT sm = {source.left + cl, source.top + ct, source.right - cr, source.bottom - cb};
         const int tw = sm.right - sm.left, th = sm.bottom - sm.top;
         if (!hole && Meets(dm, paint)) {
-            // A tile of no width or height could never advance across the middle.
             if (!xtiled && !ytiled) {
                 piece(dm, sm, false);
-            } else if (xtiled && ytiled) {
-                if (tw > 0 && th > 0)
-                    for (int y = dm.top; y < dm.bottom; y += th)
-                        for (int x = dm.left; x < dm.right; x += tw) {
-                            const int w = std::min(tw, static_cast<int>(dm.right) - x);
-                            const int h = std::min(th, static_cast<int>(dm.bottom) - y);
-                            piece({x, y, x + w, y + h}, {sm.left, sm.top, sm.left + w, sm.top + h},
-                                  true);
-                        }
-            } else if (xtiled) {
-                if (tw > 0)
-                    for (int x = dm.left; x < dm.right; x += tw) {
-                        const int w = std::min(tw, static_cast<int>(dm.right) - x);
-                        piece({x, dm.top, x + w, dm.bottom}, {sm.left, sm.top, sm.left + w, sm.bottom},
-                              false);
-                    }
             } else {
-                if (th > 0)
-                    for (int y = dm.top; y < dm.bottom; y += th) {
-                        const int h = std::min(th, static_cast<int>(dm.bottom) - y);
-                        piece({dm.left, y, dm.right, y + h}, {sm.left, sm.top, sm.right, sm.top + h},
-                              false);
-                    }
+                // Tiles start at the first one that reaches into the paint rectangle and stop
+                // behind it, so a tiny tile over a large area costs only what is painted. A tile
+                // of no width or height could never advance and is not drawn at all.
+                const int stepX = xtiled ? tw : dm.right - dm.left;
+                const int stepY = ytiled ? th : dm.bottom - dm.top;
+                if (stepX > 0 && stepY > 0) {
+                    const int x0 = dm.left + std::max(0, static_cast<int>(paint.left - dm.left) / stepX * stepX);
+                    const int y0 = dm.top + std::max(0, static_cast<int>(paint.top - dm.top) / stepY * stepY);
+                    const int xEnd = std::min(dm.right, paint.right);
+                    const int yEnd = std::min(dm.bottom, paint.bottom);
+                    for (int y = y0; y < yEnd; y += stepY)
+                        for (int x = x0; x < xEnd; x += stepX) {
+                            const int w = std::min(stepX, static_cast<int>(dm.right) - x);
+                            const int h = std::min(stepY, static_cast<int>(dm.bottom) - y);
+                            // Along a tiled axis the source is cut with the tile; along the
+                            // other the whole source middle stretches over the whole middle.
+                            const RECT src = {sm.left, sm.top, xtiled ? sm.left + w : sm.right,
+                                              ytiled ? sm.top + h : sm.bottom};
+                            piece({x, y, x + w, y + h}, src, xtiled && ytiled);
+                        }
+                }
             }
         }
         if (cl > 0 && ct > 0)

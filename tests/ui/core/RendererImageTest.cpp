@@ -131,6 +131,17 @@ TEST_F(ImageTest, TilingRepeatsTheSourceAndCutsTheLastTile) {
         ASSERT_TRUE(Draw(c, L"file='grid.png' source='0,0,2,2' xtiled='true' ytiled='true'", {0, 0, 9, 9}));
         EXPECT_EQ(c.Count({0, 0, 9, 9}, kRed, 0), 81);
     }
+    // Over a huge area only the tiles inside the painted part are drawn, each in its place.
+    {
+        Canvas c(10, 3, kBlack);
+        const auto start = std::chrono::steady_clock::now();
+        ASSERT_TRUE(Draw(c, L"file='cols.png' xtiled='true' ytiled='true'", {-1000003, -1000000, 1000000, 1000000}));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+        EXPECT_EQ(c.At(0, 2) & 0xFFFFFF, kWhite & 0xFFFFFF);
+        EXPECT_EQ(c.At(1, 2) & 0xFFFFFF, kRed & 0xFFFFFF);
+        EXPECT_EQ(c.At(3, 0) & 0xFFFFFF, kBlue & 0xFFFFFF);
+        EXPECT_EQ(c.At(9, 0) & 0xFFFFFF, kRed & 0xFFFFFF);
+    }
     // A source of no width: nothing to repeat, and the call must still come back.
     for (const wchar_t* d : {L"file='cols.png' source='2,0,2,1' xtiled='true'",
                              L"file='rows.png' source='0,2,1,2' ytiled='true'",
