@@ -33,4 +33,5 @@ measure() {  # label kind n
 
 measure "decode and draw PNGs (96x96, nine-grid)" png 100
 measure "lay out and draw a marked-up paragraph (phrases)" markup 1000
+measure "lay out and draw a paragraph without tags (phrases)" plain 1000
 echo "RESULT worst_growth=$worst"

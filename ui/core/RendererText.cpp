@@ -258,24 +258,28 @@ private:
         const wchar_t* start = st_.p;
         const wchar_t* end = start;
         const wchar_t* resume = nullptr;
+        const int avail = rc_.right - x_;
+        // No line holds more characters than it has pixels: looking further for the end of the
+        // run would make every line of a long paragraph scan all the rest of it again.
+        const int lookAhead = std::max(avail, 0) + 2;
         if (st_.raw) {
-            while (*end != L'\0' && !(IsDelimiter(end[0]) && end[1] == L'/' && end[2] == L'r' &&
-                                      IsCloser(end[3])))
+            while (*end != L'\0' && end - start < lookAhead &&
+                   !(IsDelimiter(end[0]) && end[1] == L'/' && end[2] == L'r' && IsCloser(end[3])))
                 ++end;
-            if (*end != L'\0') resume = end + 4;
+            if (*end != L'\0' && end - start < lookAhead) resume = end + 4;
         } else {
             ++end;  // a delimiter that opened no tag belongs to the text
-            while (*end != L'\0' && *end != L'\n' && !IsDelimiter(*end)) ++end;
+            while (*end != L'\0' && *end != L'\n' && !IsDelimiter(*end) && end - start < lookAhead)
+                ++end;
         }
         int n = static_cast<int>(end - start);
-        const int avail = rc_.right - x_;
         const TEXTMETRICW& tm = CurrentFont()->metrics;
         SIZE size = {0, 0};
         bool lineEnds = false;
         bool ellipsis = false;
         // Only a run that may reach the right edge is measured character by character, and
         // never more characters than could fit in the room left.
-        if (static_cast<long long>(n) * std::max<LONG>(tm.tmMaxCharWidth, 1) >= avail) {
+        if (n > 0 && static_cast<long long>(n) * std::max<LONG>(tm.tmMaxCharWidth, 1) >= avail) {
             const int probe = std::min(n, std::max(avail, 0) + 1);
             int fit = 0;
             GetTextExtentExPointW(dc_, start, probe, std::max(avail, 0), &fit, nullptr, &size);
