@@ -6,38 +6,45 @@
 #include <cstdlib>
 
 #include "Log.h"
-#include "TextConv.h"
+#include "UpdaterApp.h"
 #include "UpdaterLog.h"
-#include "WinHandle.h"
-#include "ZipDwCfg.h"
 
 namespace {
 
 const wchar_t kRunMutex[] = L"WEMQ_AutoUpdate";
 const wchar_t kInstanceMutex[] = L"{5E2D9A14-7C3B-4F61-A8D0-93B6E1C47F2A}";
 
-std::string ToLog(const std::wstring& s) { return kesh::WideToCodePage(s, CP_ACP); }
+// Ends the process after the application object has stopped its threads. A pipe server that
+// could not be woken still runs: the process then ends at once, without destructors running
+// beside it.
+int Finish(CUpdaterApp& app, int code) {
+    if (!app.Exit()) {
+        el::Loggers::flushAll();
+        ExitProcess(static_cast<UINT>(code));
+    }
+    return code;
+}
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR cmdLine, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR cmdLine, int) {
     InitLogger();
     if (FAILED(CoInitialize(nullptr))) return -1;
 
+    CUpdaterApp app;
+    app.instance = instance;
+
     // Held until the process ends: a second updater started meanwhile waits for this one.
     HANDLE runMutex = CreateMutexW(nullptr, FALSE, kRunMutex);
-    if (WaitForSingleObject(runMutex, 10000) == WAIT_TIMEOUT) return -1;
+    if (WaitForSingleObject(runMutex, 10000) == WAIT_TIMEOUT) return Finish(app, -1);
 
-    kesh::UniqueHandle instance(OpenMutexW(MUTEX_ALL_ACCESS, FALSE, kInstanceMutex));
-    if (instance) return -1;
-    instance.reset(CreateMutexW(nullptr, TRUE, kInstanceMutex));
+    app.instanceMutex = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, kInstanceMutex);
+    if (app.instanceMutex != nullptr) return Finish(app, -1);
+    app.instanceMutex = CreateMutexW(nullptr, TRUE, kInstanceMutex);
 
-    if (__argc <= 1) return -1;
+    if (__argc <= 1) return Finish(app, -1);
 
-    const ZipDwCfg job = parseZipConf(cmdLine);
-    LOG(INFO) << "job: host[" << job.host << "] path[" << job.path << "] md5[" << job.md5
-              << "] forcedupdate[" << job.forcedupdate << "] pagecallparam[" << job.pagecallparam
-              << "] clientDic[" << ToLog(job.clientDic) << "] clientExePath[" << ToLog(job.clientExePath) << "]";
+    app.Run(cmdLine);
     CoUninitialize();
-    return 0;
+    return Finish(app, 0);
 }

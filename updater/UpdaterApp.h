@@ -1,0 +1,37 @@
+// The updater's application object: runs one update job on the UI thread and serves the
+// updater's own pipe ("\\.\Pipe\CU_" + "CacheName") on a second thread, where the client may
+// send a new page-call parameter.
+#pragma once
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+
+class CUpdaterApp {
+public:
+    // Runs the whole job; always true.
+    bool Run(const wchar_t* cmdLine);
+
+    // Closes the single-instance mutex and stops the pipe server. False when the server could
+    // not be woken (a writer holds the only pipe instance without writing); the caller must then
+    // end the process without running destructors beside that thread.
+    bool Exit();
+
+    // Starts the pipe server thread (the first step of Run).
+    bool StartPipeServer();
+
+    static DWORD WINAPI ReadPipeThread(LPVOID app);
+    bool ReadPipeThreadImpl();
+
+    // "\\.\Pipe\CU_" + the configured "CacheName", built anew each time.
+    static std::wstring PipeName();
+
+    HANDLE instanceMutex = nullptr;
+    HINSTANCE instance = nullptr;
+    HANDLE readerThread = nullptr;
+    std::atomic<bool> stop{false};
+    HANDLE pipe = INVALID_HANDLE_VALUE;
+
+    // How often Exit calls the pipe (once a second) before it gives up on a stuck server.
+    int exitWakeTries = 5;
+};
