@@ -60,10 +60,16 @@ struct ModuleTraits {
     static void close(HMODULE h) { FreeLibrary(h); }
 };
 
+struct IconTraits {  // icons made by LoadImage / CreateIcon (not shared ones)
+    static HICON invalid() { return nullptr; }
+    static void close(HICON h) { DestroyIcon(h); }
+};
+
 using UniqueHandle = UniqueWin<HANDLE, KernelHandleTraits>;
 using UniqueFile = UniqueWin<HANDLE, FileHandleTraits>;
 using UniqueFind = UniqueWin<HANDLE, FindHandleTraits>;
 using UniqueRegKey = UniqueWin<HKEY, RegKeyTraits>;
 using UniqueModule = UniqueWin<HMODULE, ModuleTraits>;
+using UniqueIcon = UniqueWin<HICON, IconTraits>;
 
 }  // namespace kesh

@@ -154,8 +154,8 @@ CWindowManagerUI::CWindowManagerUI() {
 }
 
 CWindowManagerUI::~CWindowManagerUI() {
-    // The control tree and delayed-cleanup controls are deleted by the message half, which
-    // knows the control's body; the resources below are this half's.
+    // Controls go first: their destructors still talk to this manager.
+    DeleteControls();
     m_names.Resize(0);
     if (m_resources.defaultFont.font) DeleteObject(m_resources.defaultFont.font);
     m_resources.defaultFont.font = nullptr;
@@ -177,6 +177,8 @@ CWindowManagerUI::~CWindowManagerUI() {
     int self = all.Find(this);
     if (self >= 0) all.Remove(self);
 }
+
+HPEN CWindowManagerUI::UpdatePen() { return State().updatePen; }
 
 void CWindowManagerUI::Init(HWND window) {
     m_window = window;
@@ -635,7 +637,18 @@ bool CWindowManagerUI::SetTimer(CControlUI* control, UINT localId, UINT elapse) 
         t->killed = false;
         return true;
     }
-    m_timerCounter = (m_timerCounter + 1) % 255u;
+    // Ids cycle through 0..254; one still held by a record (live, or killed and able to be
+    // re-armed) is skipped, or two controls would share one window timer.
+    bool free = false;
+    for (int tries = 0; tries < 255 && !free; ++tries) {
+        m_timerCounter = (m_timerCounter + 1) % 255u;
+        free = true;
+        for (int i = 0; i < m_timers.GetSize() && free; ++i) {
+            auto* t = static_cast<TTimerRecord*>(m_timers[i]);
+            if (t->window == m_window && t->windowId == m_timerCounter) free = false;
+        }
+    }
+    if (!free) return false;
     UINT windowId = m_timerCounter;
     if (::SetTimer(m_window, windowId, elapse, nullptr) == 0) return false;
     auto* t = new TTimerRecord{control, localId, m_window, windowId, false};

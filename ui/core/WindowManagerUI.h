@@ -10,6 +10,7 @@
 #include "Renderer.h"
 #include "UIPtrArray.h"
 #include "UIString.h"
+#include "UIInterfaces.h"
 #include "UIStringMap.h"
 #include "ZipReader.h"
 
@@ -160,6 +161,31 @@ public:
     bool AddAcceleratorHandler(ITranslateAccelerator* handler);
     bool RemoveAcceleratorHandler(ITranslateAccelerator* handler);
 
+    // Messages, painting, focus and notifications
+    static constexpr UINT kDelayedCleanupMessage = 0x8001;
+    bool ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool PreProcessMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    static void RunMessageLoop();
+    static bool OfferToPreFilters(MSG* msg);
+    bool OfferToAccelerators(MSG* msg);
+    void SetFocus(CControlUI* control);
+    void SetFocusDeferred(CControlUI* control);
+    bool TabToNextControl(bool forward);
+    void SetCapture();
+    void ReleaseCapture();
+    bool IsCaptured() const { return m_mouseCaptured; }
+    CControlUI* LocateControlAt(POINT pt) const;
+    void SendNotification(TNotification& msg, bool async = false);
+    void SendNotification(CControlUI* sender, const wchar_t* type, WPARAM wParam = 0,
+                          LPARAM lParam = 0, bool async = false);
+    void ReapObjects(CControlUI* control);
+    static WORD MapKeyState();
+
+    // The control tree
+    bool AttachRoot(CControlUI* control);
+    bool IndexControlNames(CControlUI* control, CControlUI* parent);
+    void AddDelayedCleanup(CControlUI* control);
+
     // Names, repaint and layout requests
     CControlUI* LocateControl(const wchar_t* name);
     CControlUI* GetRoot() const { return m_root; }
@@ -176,6 +202,19 @@ public:
     const CUIPtrArray& GetTimers() const { return m_timers; }
 
 private:
+    void SendEvent(CControlUI* to, int type, WPARAM wParam = 0, LPARAM lParam = 0,
+                   WORD key = 0, WORD keyState = 0, CControlUI* sender = nullptr);
+    void Deliver(TNotification& msg);
+    void DrainQueuedNotifications();
+    void OnMouseMove(LPARAM lParam);
+    bool OnMouseHover(LPARAM lParam);
+    void LayOut();
+    void OnPaint();
+    void OnPrintClient(HDC dc, LPARAM flags);
+    void DeleteDelayedCleanup();
+    // Deletes the control tree and everything that may point into it, first in tear-down.
+    void DeleteControls();
+    static HPEN UpdatePen();
     void MeasureFont(TFontRecord* record);
     static void RemoveRegistered(CUIPtrArray& list, void* entry, bool& found);
 

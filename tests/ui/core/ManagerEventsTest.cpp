@@ -1,0 +1,317 @@
+// A real window per test with a hand-built control tree: mouse, keyboard, Tab order,
+// shortcuts, wheel, timers, "windowinit", idle repaint, delayed deletion and queued
+// notifications, as the window manager turns messages into control events.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "ButtonUI.h"
+#include "LabelUI.h"
+#include "LiveUiUtil.h"
+
+using namespace Veneer;
+using livetest::TestBox;
+using livetest::TestWindow;
+
+namespace {
+
+// A control that records the events it receives.
+class RecordingControl : public CControlUI {
+public:
+    struct Seen {
+        int type;
+        WPARAM wParam;
+    };
+    std::vector<Seen> seen;
+    void HandleEvent(TControlEvent& event) override {
+        seen.push_back({event.type, event.wParam});
+        CControlUI::HandleEvent(event);
+    }
+    int Count(int type) const {
+        return static_cast<int>(std::count_if(seen.begin(), seen.end(),
+                                              [type](const Seen& s) { return s.type == type; }));
+    }
+};
+
+CButtonUI* MakeButton(const wchar_t* name) {
+    auto* b = new CButtonUI;
+    b->SetName(name);
+    b->SetText(name);
+    b->SetBkColor(0xFFC0C0C0);
+    return b;
+}
+
+class LiveWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(win.Open(40, 40, 300, 200));
+        root = new TestBox;
+        root->SetName(L"root");
+        root->SetBkColor(0xFFFFFFFF);
+        win.Manager().AttachRoot(root);
+    }
+    void TearDown() override { win.Close(); }
+
+    // Lets the first paint lay the tree out and send "windowinit".
+    void Settle() {
+        InvalidateRect(win.GetHWND(), nullptr, FALSE);
+        ASSERT_TRUE(livetest::PumpUntil([&] { return Count(L"windowinit:root") > 0; }, 5000));
+        livetest::PumpFor(30);
+    }
+    int Count(const std::wstring& note) const {
+        return static_cast<int>(std::count(win.notes.begin(), win.notes.end(), note));
+    }
+    void Key(UINT message, WPARAM key) {
+        PostMessageW(win.GetHWND(), message, key, 0);
+        livetest::PumpFor(30);
+    }
+    void SetShift(bool down) {
+        BYTE state[256];
+        GetKeyboardState(state);
+        state[VK_SHIFT] = down ? 0x80 : 0;
+        SetKeyboardState(state);
+    }
+
+    TestWindow win;
+    TestBox* root = nullptr;
+};
+
+TEST_F(LiveWindowTest, ClickNeedsPressAndReleaseInside) {
+    struct Step {
+        char action;  // d down, m move, u up
+        int x, y;
+    };
+    struct Case {
+        const char* what;
+        std::vector<Step> steps;
+        int clicks;
+    };
+    const Case cases[] = {
+        {"down and up inside", {{'d', 50, 40}, {'u', 50, 40}}, 1},
+        {"press, leave, release outside", {{'d', 50, 40}, {'m', 200, 150}, {'u', 200, 150}}, 0},
+        {"leave and come back", {{'d', 50, 40}, {'m', 200, 150}, {'m', 60, 45}, {'u', 60, 45}}, 1},
+        {"press outside, release inside", {{'d', 200, 150}, {'u', 50, 40}}, 0},
+    };
+    root->Add(MakeButton(L"ok"), RECT{20, 20, 120, 60});
+    Settle();
+    for (const Case& c : cases) {
+        win.notes.clear();
+        for (const Step& s : c.steps) {
+            if (s.action == 'd') livetest::MouseDown(win.GetHWND(), s.x, s.y);
+            if (s.action == 'm') livetest::MouseMove(win.GetHWND(), s.x, s.y);
+            if (s.action == 'u') livetest::MouseUp(win.GetHWND(), s.x, s.y);
+        }
+        livetest::PumpFor(20);
+        EXPECT_EQ(Count(L"click:ok"), c.clicks) << c.what;
+        EXPECT_FALSE(win.Manager().IsCaptured()) << c.what;
+    }
+}
+
+TEST_F(LiveWindowTest, SpaceAndEnterClickAFocusedKeyboardButton) {
+    struct Case {
+        bool keyboard;
+        WPARAM key;
+        int clicks;
+    };
+    const Case cases[] = {
+        {true, VK_SPACE, 1}, {true, VK_RETURN, 1}, {true, 'A', 0},
+        {false, VK_SPACE, 0}, {false, VK_RETURN, 0},
+    };
+    auto* b = MakeButton(L"b");
+    root->Add(b, RECT{10, 10, 100, 40});
+    Settle();
+    for (const Case& c : cases) {
+        b->SetKeyboardEnabled(c.keyboard);
+        b->SetFocus();
+        win.notes.clear();
+        Key(WM_KEYDOWN, c.key);
+        Key(WM_KEYUP, c.key);
+        EXPECT_EQ(Count(L"click:b"), c.clicks) << "key " << c.key << " keyboard " << c.keyboard;
+    }
+}
+
+TEST_F(LiveWindowTest, TabAndShiftTabWrapOverTabStops) {
+    root->Add(MakeButton(L"a"), RECT{10, 10, 60, 40});
+    auto* label = new CLabelUI;
+    label->SetName(L"label");
+    root->Add(label, RECT{70, 10, 120, 40});
+    root->Add(MakeButton(L"b"), RECT{130, 10, 180, 40});
+    auto* hidden = MakeButton(L"hidden");
+    hidden->SetVisible(false);
+    root->Add(hidden, RECT{10, 50, 60, 80});
+    root->Add(MakeButton(L"c"), RECT{190, 10, 240, 40});
+    Settle();
+    auto focusName = [&] {
+        CControlUI* f = win.Manager().GetFocus();
+        return std::wstring(f ? f->GetName().GetData() : L"(none)");
+    };
+    // The first paint puts the focus on the first tab stop.
+    EXPECT_EQ(focusName(), L"a");
+    SetShift(false);
+    const wchar_t* forward[] = {L"b", L"c", L"a"};
+    for (const wchar_t* expected : forward) {
+        Key(WM_KEYDOWN, VK_TAB);
+        EXPECT_EQ(focusName(), expected);
+    }
+    SetShift(true);
+    const wchar_t* backward[] = {L"c", L"b", L"a", L"c"};
+    for (const wchar_t* expected : backward) {
+        Key(WM_KEYDOWN, VK_TAB);
+        EXPECT_EQ(focusName(), expected);
+    }
+    SetShift(false);
+}
+
+TEST_F(LiveWindowTest, AltLetterActivatesTheShortcutControl) {
+    // Shortcut search visits later children first, so the label's shortcut lands on the
+    // control added before it.
+    root->Add(MakeButton(L"target"), RECT{10, 10, 60, 40});
+    auto* label = new CLabelUI;
+    label->SetName(L"label");
+    label->SetShortcut(L'n');
+    root->Add(label, RECT{70, 10, 120, 40});
+    auto* other = MakeButton(L"other");
+    other->SetShortcut(L'X');
+    root->Add(other, RECT{130, 10, 180, 40});
+    Settle();
+    struct Case {
+        WPARAM ch;
+        const wchar_t* clicked;
+    };
+    const Case cases[] = {{'n', L"target"}, {'N', L"target"}, {'x', L"other"}, {'q', nullptr}};
+    for (const Case& c : cases) {
+        win.notes.clear();
+        Key(WM_SYSCHAR, c.ch);
+        const int clicks = Count(L"click:target") + Count(L"click:other");
+        if (c.clicked == nullptr) {
+            EXPECT_EQ(clicks, 0) << static_cast<char>(c.ch);
+            continue;
+        }
+        EXPECT_EQ(Count(std::wstring(L"click:") + c.clicked), 1) << static_cast<char>(c.ch);
+        EXPECT_EQ(clicks, 1);
+        EXPECT_EQ(win.Manager().GetFocus()->GetName(), CUIString(c.clicked).GetData());
+    }
+}
+
+TEST_F(LiveWindowTest, WheelDirectionAndHoverFollowing) {
+    auto* rec = new RecordingControl;
+    root->Add(rec, RECT{10, 10, 150, 150});
+    Settle();
+    POINT pt = {50, 50};
+    ClientToScreen(win.GetHWND(), &pt);
+    SetCursorPos(pt.x, pt.y);
+    const struct {
+        short delta;
+        WPARAM expected;
+    } cases[] = {{-120, 1}, {120, 0}, {-240, 1}};
+    for (const auto& c : cases) {
+        rec->seen.clear();
+        SendMessageW(win.GetHWND(), WM_MOUSEWHEEL, MAKEWPARAM(0, c.delta), MAKELPARAM(pt.x, pt.y));
+        ASSERT_EQ(rec->Count(kEventScrollWheel), 1);
+        auto wheel = std::find_if(rec->seen.begin(), rec->seen.end(),
+                                  [](const RecordingControl::Seen& s) {
+                                      return s.type == kEventScrollWheel;
+                                  });
+        EXPECT_EQ(wheel->wParam, c.expected) << c.delta;
+        // The follow-up move keeps the hover on the control under the pointer.
+        EXPECT_GE(rec->Count(kEventMouseMove), 1);
+    }
+}
+
+TEST_F(LiveWindowTest, ControlTimersRunUntilKilledAndRearm) {
+    auto* rec = new RecordingControl;
+    rec->SetName(L"ticker");
+    root->Add(rec, RECT{0, 0, 10, 10});
+    Settle();
+    CWindowManagerUI& m = win.Manager();
+    ASSERT_TRUE(m.SetTimer(rec, 7, 15));
+    EXPECT_FALSE(m.SetTimer(rec, 7, 15)) << "the same timer twice";
+    ASSERT_TRUE(livetest::PumpUntil([&] { return Count(L"timer:ticker") >= 2; }, 3000));
+    for (const auto& s : rec->seen) {
+        if (s.type == kEventTimer) {
+            EXPECT_EQ(s.wParam, 7u);
+        }
+    }
+    ASSERT_TRUE(m.KillTimer(rec, 7));
+    livetest::PumpFor(30);
+    const int afterKill = Count(L"timer:ticker");
+    livetest::PumpFor(150);
+    EXPECT_EQ(Count(L"timer:ticker"), afterKill);
+    // A WM_TIMER with the killed timer's id reaches nobody.
+    const auto* record = static_cast<TTimerRecord*>(m.GetTimers()[0]);
+    SendMessageW(win.GetHWND(), WM_TIMER, record->windowId, 0);
+    EXPECT_EQ(Count(L"timer:ticker"), afterKill);
+    ASSERT_TRUE(m.SetTimer(rec, 7, 15));
+    EXPECT_EQ(static_cast<TTimerRecord*>(m.GetTimers()[0])->windowId, record->windowId);
+    EXPECT_TRUE(livetest::PumpUntil([&] { return Count(L"timer:ticker") > afterKill; }, 3000));
+}
+
+TEST_F(LiveWindowTest, WindowInitOnceAndNoRepaintWhenIdle) {
+    root->Add(MakeButton(L"x"), RECT{10, 10, 60, 40});
+    Settle();
+    for (int i = 0; i < 3; ++i) {
+        SetWindowPos(win.GetHWND(), nullptr, 0, 0, 320 + i * 10, 220, SWP_NOMOVE | SWP_NOZORDER);
+        InvalidateRect(win.GetHWND(), nullptr, FALSE);
+        livetest::PumpFor(30);
+    }
+    EXPECT_EQ(Count(L"windowinit:root"), 1);
+    EXPECT_EQ(root->GetPos().right, 340) << "the root follows the client size";
+    win.paints = 0;
+    livetest::PumpFor(1000);
+    EXPECT_EQ(win.paints, 0);
+}
+
+TEST_F(LiveWindowTest, ControlRemovedInItsOwnClickHandlerIsDeletedLater) {
+    auto* doomed = MakeButton(L"doomed");
+    bool deleted = false;
+    doomed->OnDestroy().Add(livetest::FunctionDelegate([&](void*) {
+        deleted = true;
+        return true;
+    }));
+    root->Add(doomed, RECT{20, 20, 120, 60});
+    Settle();
+    bool deletedInHandler = true;
+    win.onNotify = [&](TNotification& n) {
+        if (n.type == L"click" && n.sender == doomed) {
+            root->Remove(doomed);
+            deletedInHandler = deleted;
+        }
+    };
+    livetest::MouseDown(win.GetHWND(), 50, 40);
+    livetest::MouseUp(win.GetHWND(), 50, 40);
+    EXPECT_EQ(Count(L"click:doomed"), 1);
+    EXPECT_FALSE(deletedInHandler);
+    EXPECT_TRUE(livetest::PumpUntil([&] { return deleted; }, 2000));
+    EXPECT_EQ(win.Manager().LocateControl(L"doomed"), nullptr);
+    // The pointer left the window's records with the control: more input is harmless.
+    livetest::MouseMove(win.GetHWND(), 50, 40);
+    livetest::MouseDown(win.GetHWND(), 50, 40);
+    livetest::MouseUp(win.GetHWND(), 50, 40);
+}
+
+TEST_F(LiveWindowTest, QueuedNotificationsArriveLaterAndSurviveTheirSender) {
+    auto* keep = MakeButton(L"keep");
+    auto* gone = MakeButton(L"gone");
+    root->Add(keep, RECT{10, 10, 60, 40});
+    root->Add(gone, RECT{70, 10, 120, 40});
+    Settle();
+    win.notes.clear();
+    win.Manager().SendNotification(keep, L"later", 3, 4, true);
+    win.Manager().SendNotification(gone, L"later", 5, 6, true);
+    EXPECT_TRUE(win.notes.empty()) << "queued, not delivered at once";
+    std::vector<std::pair<WPARAM, LPARAM>> params;
+    win.onNotify = [&](TNotification& n) { params.emplace_back(n.wParam, n.lParam); };
+    root->Detach(gone);
+    delete gone;
+    PostMessageW(win.GetHWND(), WM_NULL, 0, 0);
+    livetest::PumpFor(50);
+    ASSERT_EQ(win.notes.size(), 2u);
+    EXPECT_EQ(win.notes[0], L"later:keep");
+    EXPECT_EQ(win.notes[1], L"later:");
+    EXPECT_EQ(params[0], std::make_pair(WPARAM{3}, LPARAM{4}));
+    EXPECT_EQ(params[1], std::make_pair(WPARAM{5}, LPARAM{6}));
+}
+
+}  // namespace

@@ -1,0 +1,135 @@
+// The window manager's painting: layout of what asked for it, then the control tree drawn
+// into an off-screen bitmap and copied to the window; printing into a given device context.
+#include "ControlUI.h"
+#include "WindowManagerUI.h"
+
+namespace Veneer {
+
+namespace {
+
+// Collects the controls that asked for a layout; their subtrees are laid out with them.
+CControlUI* CALLBACK NeedsUpdateProc(CControlUI* control, void* data) {
+    if (!control->IsUpdateNeeded()) return nullptr;
+    static_cast<CUIPtrArray*>(data)->Add(control);
+    return control;
+}
+
+}  // namespace
+
+void CWindowManagerUI::LayOut() {
+    m_updateNeeded = false;
+    RECT client = {};
+    ::GetClientRect(m_window, &client);
+    if (IsRectEmpty(&client)) return;
+    if (m_root->IsUpdateNeeded()) {
+        // The whole tree moves: the off-screen buffers are rebuilt at the new size.
+        if (m_offscreenDc) ::DeleteDC(m_offscreenDc);
+        if (m_offscreenBitmap) ::DeleteObject(m_offscreenBitmap);
+        if (m_backgroundDc) ::DeleteDC(m_backgroundDc);
+        if (m_backgroundBitmap) ::DeleteObject(m_backgroundBitmap);
+        m_offscreenDc = nullptr;
+        m_offscreenBitmap = nullptr;
+        m_backgroundDc = nullptr;
+        m_backgroundBitmap = nullptr;
+        m_root->SetPos(client, true);
+    } else {
+        // A fresh list each pass: controls laid out last time may be gone since.
+        m_needUpdate.Empty();
+        m_root->LocateControl(&NeedsUpdateProc, &m_needUpdate,
+                              kLocateVisible | kLocateUpdateTest | kLocateMeFirst);
+        for (int i = 0; i < m_needUpdate.GetSize(); ++i) {
+            auto* control = static_cast<CControlUI*>(m_needUpdate[i]);
+            const RECT rc = control->IsFloat() && control->GetParent() ? control->GetPosInParent()
+                                                                       : control->GetPos();
+            control->SetPos(rc, true);
+        }
+        m_needUpdate.Empty();
+    }
+    if (m_firstLayout) {
+        m_firstLayout = false;
+        SendNotification(m_root, L"windowinit");
+    }
+}
+
+void CWindowManagerUI::OnPaint() {
+    RECT paint = {};
+    if (!::GetUpdateRect(m_window, &paint, FALSE)) return;
+    if (m_root == nullptr) {
+        PAINTSTRUCT ps;
+        ::BeginPaint(m_window, &ps);
+        ::EndPaint(m_window, &ps);
+        return;
+    }
+    if (m_updateNeeded) LayOut();
+    if (m_focusNeeded) TabToNextControl(true);
+
+    RECT client = {};
+    ::GetClientRect(m_window, &client);
+    const int width = client.right - client.left;
+    const int height = client.bottom - client.top;
+    if (m_offscreenPaint && m_offscreenBitmap == nullptr) {
+        m_offscreenDc = ::CreateCompatibleDC(m_paintDc);
+        m_offscreenBitmap = ::CreateCompatibleBitmap(m_paintDc, width, height);
+    }
+
+    PAINTSTRUCT ps;
+    ::BeginPaint(m_window, &ps);
+    paint = ps.rcPaint;
+    if (m_offscreenPaint) {
+        HGDIOBJ oldBitmap = ::SelectObject(m_offscreenDc, m_offscreenBitmap);
+        const int saved = ::SaveDC(m_offscreenDc);
+        if (m_bkTransparent) {
+            if (m_backgroundBitmap == nullptr) {
+                m_backgroundDc = ::CreateCompatibleDC(m_paintDc);
+                m_backgroundBitmap = ::CreateCompatibleBitmap(m_paintDc, width, height);
+                ::SelectObject(m_backgroundDc, m_backgroundBitmap);
+                ::BitBlt(m_backgroundDc, paint.left, paint.top, paint.right - paint.left,
+                         paint.bottom - paint.top, ps.hdc, paint.left, paint.top, SRCCOPY);
+            }
+            ::BitBlt(m_offscreenDc, paint.left, paint.top, paint.right - paint.left,
+                     paint.bottom - paint.top, m_backgroundDc, paint.left, paint.top, SRCCOPY);
+        }
+        m_root->Render(m_offscreenDc, paint);
+        for (int i = 0; i < m_overlays.GetSize(); ++i)
+            static_cast<CControlUI*>(m_overlays[i])->RenderOverlay(m_offscreenDc, paint);
+        ::RestoreDC(m_offscreenDc, saved);
+        ::BitBlt(ps.hdc, paint.left, paint.top, paint.right - paint.left, paint.bottom - paint.top,
+                 m_offscreenDc, paint.left, paint.top, SRCCOPY);
+        ::SelectObject(m_offscreenDc, oldBitmap);
+        if (m_showDirty) {
+            HGDIOBJ oldPen = ::SelectObject(ps.hdc, UpdatePen());
+            HGDIOBJ oldBrush = ::SelectObject(ps.hdc, ::GetStockObject(HOLLOW_BRUSH));
+            ::Rectangle(ps.hdc, paint.left, paint.top, paint.right, paint.bottom);
+            ::SelectObject(ps.hdc, oldBrush);
+            ::SelectObject(ps.hdc, oldPen);
+        }
+    } else {
+        const int saved = ::SaveDC(ps.hdc);
+        m_root->Render(ps.hdc, paint);
+        ::RestoreDC(ps.hdc, saved);
+    }
+    ::EndPaint(m_window, &ps);
+    if (m_updateNeeded) ::InvalidateRect(m_window, nullptr, FALSE);
+}
+
+void CWindowManagerUI::OnPrintClient(HDC dc, LPARAM flags) {
+    if (m_root == nullptr || dc == nullptr) return;
+    RECT client = {};
+    ::GetClientRect(m_window, &client);
+    const int saved = ::SaveDC(dc);
+    m_root->Render(dc, client);
+    ::RestoreDC(dc, saved);
+    if ((flags & PRF_CHILDREN) == 0) return;
+    for (HWND child = ::GetWindow(m_window, GW_CHILD); child != nullptr;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
+        RECT rc = {};
+        ::GetWindowRect(child, &rc);
+        ::MapWindowPoints(HWND_DESKTOP, m_window, reinterpret_cast<POINT*>(&rc), 2);
+        POINT oldOrigin = {};
+        ::SetWindowOrgEx(dc, -rc.left, -rc.top, &oldOrigin);
+        ::SendMessageW(child, WM_PRINT, reinterpret_cast<WPARAM>(dc), flags | PRF_NONCLIENT);
+        ::SetWindowOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
+    }
+}
+
+}  // namespace Veneer
