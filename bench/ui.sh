@@ -48,4 +48,13 @@ if [ -x "$here/bench/ui-render.sh" ] || [ -f "$here/bench/ui-render.sh" ]; then
   done < <(bash "$here/bench/ui-render.sh")
 fi
 
+# ---- live windows: building, first paint and repaint of many labels and buttons ----
+# Measured by bench/ui-live.sh (it needs a display); its ratio joins ours.
+while IFS= read -r line; do
+  case "$line" in
+    "RESULT worst_growth="*) fold "${line#RESULT worst_growth=}" ;;
+    *) echo "$line" ;;
+  esac
+done < <(bash "$here/bench/ui-live.sh")
+
 echo "RESULT worst_growth=$worst"

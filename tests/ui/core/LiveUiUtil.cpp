@@ -93,6 +93,9 @@ TestWindow::~TestWindow() { Close(); }
 bool TestWindow::Open(int x, int y, int w, int h) {
     if (CWindowManagerUI::GetInstance() == nullptr)
         CWindowManagerUI::SetInstance(GetModuleHandleW(nullptr));
+    // The pointer may still rest where an earlier test left it; a window opening under it
+    // would start with a hover the test did not ask for.
+    SetCursorPos(0, 0);
     if (!CreateWnd(nullptr, L"live test", WS_POPUP | WS_VISIBLE, 0, x, y, w, h)) return false;
     UpdateWindow(GetHWND());
     return true;

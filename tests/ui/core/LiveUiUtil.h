@@ -49,7 +49,8 @@ public:
     TestWindow() = default;
     ~TestWindow();
 
-    // Creates the window at (x, y) with a client area of w × h and shows it.
+    // Creates the window at (x, y) with a client area of w × h and shows it; x and y must be
+    // above 0, since the pointer is parked at the screen's corner first.
     bool Open(int x, int y, int w, int h);
     void Close();
 
