@@ -3,6 +3,9 @@
 // notifications, as the window manager turns messages into control events.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -246,6 +249,83 @@ TEST_F(LiveWindowTest, ControlTimersRunUntilKilledAndRearm) {
     ASSERT_TRUE(m.SetTimer(rec, 7, 15));
     EXPECT_EQ(static_cast<TTimerRecord*>(m.GetTimers()[0])->windowId, record->windowId);
     EXPECT_TRUE(livetest::PumpUntil([&] { return Count(L"timer:ticker") > afterKill; }, 3000));
+}
+
+TEST_F(LiveWindowTest, TimerIdsCycleButSkipIdsStillHeld) {
+    auto* rec = new RecordingControl;
+    root->Add(rec, RECT{0, 0, 10, 10});
+    Settle();
+    CWindowManagerUI& m = win.Manager();
+    auto idOf = [&](int i) { return static_cast<TTimerRecord*>(m.GetTimers()[i])->windowId; };
+    // Each window hands out 255 ids, starting at 17 and wrapping after 254.
+    for (UINT local = 0; local < 255; ++local) ASSERT_TRUE(m.SetTimer(rec, local, 60000));
+    EXPECT_EQ(idOf(0), 17u);
+    EXPECT_EQ(idOf(237), 254u);
+    EXPECT_EQ(idOf(238), 0u);
+    EXPECT_FALSE(m.SetTimer(rec, 1000, 60000)) << "every id is held";
+    // A killed timer keeps its id for re-arming; only a forgotten control's ids come free.
+    ASSERT_TRUE(m.KillTimer(rec, 5));
+    EXPECT_FALSE(m.SetTimer(rec, 1000, 60000));
+    auto* other = new RecordingControl;
+    root->Add(other, RECT{10, 0, 20, 10});
+    m.KillTimers();
+    ASSERT_TRUE(m.SetTimer(rec, 1, 60000));
+    ASSERT_TRUE(m.SetTimer(other, 1, 60000));
+    ASSERT_TRUE(m.SetTimer(rec, 2, 60000));
+    const UINT held = idOf(0);
+    const UINT heldToo = idOf(2);
+    m.KillTimer(other);
+    std::vector<UINT> ids;
+    for (UINT local = 10; local < 10 + 253; ++local) {  // the ids not held by rec
+        ASSERT_TRUE(m.SetTimer(rec, local, 60000)) << local;
+        ids.push_back(idOf(m.GetTimers().GetSize() - 1));
+    }
+    EXPECT_EQ(std::count(ids.begin(), ids.end(), held), 0) << "a live timer's id is never reused";
+    EXPECT_EQ(std::count(ids.begin(), ids.end(), heldToo), 0);
+    EXPECT_EQ(std::count(ids.begin(), ids.end(), 18u), 1) << "the forgotten control's id";
+    m.KillTimers();
+}
+
+TEST_F(LiveWindowTest, HoverShowsTheToolTipOnlyForControlsWithOne) {
+    auto* plain = new RecordingControl;
+    root->Add(plain, RECT{10, 10, 60, 40});
+    auto* tipped = new RecordingControl;
+    tipped->SetToolTip(L"first<n>second");
+    root->Add(tipped, RECT{70, 10, 120, 40});
+    Settle();
+    auto toolTipOf = [](HWND owner) {
+        struct Find {
+            HWND owner;
+            HWND found;
+        } find{owner, nullptr};
+        EnumThreadWindows(GetCurrentThreadId(), [](HWND h, LPARAM p) -> BOOL {
+            auto* f = reinterpret_cast<Find*>(p);
+            wchar_t cls[64] = {};
+            GetClassNameW(h, cls, 64);
+            if (_wcsicmp(cls, TOOLTIPS_CLASSW) == 0 && GetWindow(h, GW_OWNER) == f->owner)
+                f->found = h;
+            return TRUE;
+        }, reinterpret_cast<LPARAM>(&find));
+        return find.found;
+    };
+    HWND w = win.GetHWND();
+    livetest::MouseMove(w, 20, 20);
+    EXPECT_EQ(SendMessageW(w, WM_MOUSEHOVER, 0, MAKELPARAM(20, 20)), 0);
+    EXPECT_EQ(plain->Count(kEventMouseHover), 1);
+    EXPECT_EQ(toolTipOf(w), nullptr) << "no text, no tool tip";
+    livetest::MouseMove(w, 80, 20);
+    SendMessageW(w, WM_MOUSEHOVER, 0, MAKELPARAM(80, 20));
+    EXPECT_EQ(tipped->Count(kEventMouseHover), 1);
+    HWND tip = toolTipOf(w);
+    ASSERT_NE(tip, nullptr);
+    TTTOOLINFOW info = {};
+    info.cbSize = TTTOOLINFOW_V2_SIZE;
+    info.hwnd = w;
+    info.uId = reinterpret_cast<UINT_PTR>(w);
+    wchar_t text[64] = {};
+    info.lpszText = text;
+    SendMessageW(tip, TTM_GETTEXTW, 64, reinterpret_cast<LPARAM>(&info));
+    EXPECT_STREQ(text, L"first\r\nsecond");
 }
 
 TEST_F(LiveWindowTest, WindowInitOnceAndNoRepaintWhenIdle) {
