@@ -14,6 +14,7 @@
 #include "HttpTransfer.h"
 #include "JoinedFile.h"
 #include "Md5.h"
+#include "PartsDigest.h"
 #include "ModuleDir.h"
 #include "ClientProcess.h"
 #include "WinHandle.h"
@@ -27,6 +28,7 @@ using Clock = HttpTransfer::Clock;
 
 constexpr size_t kMaxHeader = 64 * 1024;   // a response header beyond this is not an answer
 constexpr size_t kReadBlock = 256 * 1024;  // one socket read of a part
+constexpr DWORD kCopyBlock = 1u << 20;     // one step of the join
 constexpr int kParts = 4;
 
 // Diagnostics of the exchanges go to standard output, which the windowed updater does not show
@@ -400,25 +402,19 @@ bool CHttpDownload::AppendPartFile(PartInfo& part, JoinedFile& out) {
     // The first part already lies where it belongs: it becomes the joined file's beginning
     // without being copied.
     if (part.start == 0 && out.TakeOver(name, part.end)) return true;
-    kesh::UniqueFile in(CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    kesh::UniqueFile in(CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!in) return false;
     // Each request asked for everything from its start, so a part file may run past its end:
     // it is cut there.
+    std::vector<char> buf(kCopyBlock);
     uint64_t pos = part.start;
     while (pos < part.end) {
-        JoinedFile::Block block = out.TakeBuffer();
-        const DWORD want = static_cast<DWORD>(std::min<uint64_t>(JoinedFile::kBlockSize, part.end - pos));
+        const DWORD want = static_cast<DWORD>(std::min<uint64_t>(kCopyBlock, part.end - pos));
         DWORD got = 0;
-        if (!ReadFile(in.get(), block.data(), want, &got, nullptr)) {
-            out.WriteAt(pos, std::move(block), 0);
-            return false;
-        }
-        if (got == 0) {
-            out.WriteAt(pos, std::move(block), 0);
-            break;
-        }
-        if (!out.WriteAt(pos, std::move(block), got)) return false;
+        if (!ReadFile(in.get(), buf.data(), want, &got, nullptr)) return false;
+        if (got == 0) break;
+        if (!out.WriteAt(pos, buf.data(), got)) return false;
         pos += got;
     }
     in.reset();
@@ -467,6 +463,14 @@ int32_t CHttpDownload::Download(std::string& host, std::string& path, DownloadSt
         if (threads[i]) running[count++] = threads[i].get();
     }
     kesh::UniqueHandle watchdog(CreateThread(nullptr, 0, WatchdogThread, attempt.get(), 0, nullptr));
+    // Declared after the thread handles it waits on, so it is stopped before they are closed.
+    PartsDigest digester;
+    {
+        std::vector<PartsDigest::Part> follow;
+        for (int i = 0; i < kParts; ++i)
+            follow.push_back({Wide(parts[i].fileName), parts[i].start, parts[i].end, threads[i].get()});
+        digester.Start(follow);
+    }
     if (count > 0) WaitForMultipleObjects(count, running, TRUE, INFINITE);
     {
         std::lock_guard<std::mutex> lock(g_httpMutex);
@@ -475,7 +479,6 @@ int32_t CHttpDownload::Download(std::string& host, std::string& path, DownloadSt
     SetEvent(attempt->partsEnded.get());
     if (watchdog) WaitForSingleObject(watchdog.get(), INFINITE);
     for (HttpTransfer& t : attempt->transfers) Untrack(&t);
-    for (kesh::UniqueHandle& h : threads) h.reset();
     times_.transfer = seconds(t0);
     // The owner is going away: the part files stay for the next run to resume.
     if (Cancelled()) return -1;
@@ -504,15 +507,22 @@ int32_t CHttpDownload::Download(std::string& host, std::string& path, DownloadSt
         return code;
     };
     const int64_t length = out.CloseAndGetLength();
-    times_.join = seconds(joinStart) - out.DigestSeconds();
-    if (length != size) return reject(-4);
+    times_.join = seconds(joinStart);
+    if (length != size) {
+        digester.Stop();
+        return reject(-4);
+    }
 
-    // Cleared first: a digest that could not be made must never compare equal.
+    // Cleared first: a digest that could not be made must never compare equal. One that does
+    // not cover exactly the joined file's bytes is not trusted; the file is read back instead.
     char digest[33] = {};
-    const double digestedWhileJoining = out.DigestSeconds();
     const Clock::time_point digestStart = Clock::now();
-    if (!out.Digest(digest) && !MD5_CTX().MD5File(digest, state.file.c_str())) digest[0] = '\0';
-    times_.digest = digestedWhileJoining + seconds(digestStart);
+    uint64_t covered = 0;
+    if (!digester.Finish(digest, covered) || covered != static_cast<uint64_t>(length)) {
+        digest[0] = '\0';
+        if (!MD5_CTX().MD5File(digest, state.file.c_str())) digest[0] = '\0';
+    }
+    times_.digest = seconds(digestStart);
     if (!DigestMatches(digest, state.md5)) return reject(-5);
 
     // Success only with the verified file in place: a rename that fails (an old zip locked by a

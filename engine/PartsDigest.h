@@ -1,0 +1,54 @@
+// The digest of the file the join will build, made while the parts are still arriving: a thread
+// reads the part files in order as they grow and hashes what the join will place (each part cut
+// at its end, zeros over a short part's gap). By the time the join has copied the parts, little
+// or nothing is left to hash, and no second pass over a file of up to 2 GiB is needed.
+#pragma once
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "Md5.h"
+
+class PartsDigest {
+public:
+    struct Part {
+        std::wstring fileName;
+        uint64_t start = 0;
+        uint64_t end = 0;
+        HANDLE thread = nullptr;  // signalled when the part's transfer has ended; null: not running
+    };
+
+    PartsDigest() = default;
+    ~PartsDigest();
+    PartsDigest(const PartsDigest&) = delete;
+    PartsDigest& operator=(const PartsDigest&) = delete;
+
+    void Start(const std::vector<Part>& parts);
+    // Waits for the digest. False when the part files did not allow one (the caller reads the
+    // joined file back instead); otherwise out gets 32 lowercase hex digits and length the number
+    // of bytes the digest covers, which must equal the joined file's length.
+    bool Finish(char out[33], uint64_t& length);
+    // Abandons the digest (the attempt failed before its join).
+    void Stop();
+    // Seconds the thread spent hashing and reading.
+    double Seconds() const { return seconds_; }
+
+private:
+    void Loop();
+    bool HashPart(const Part& part);
+    bool Ended(const Part& part, DWORD waitMs) const;
+    void HashZeros(uint64_t count);
+
+    std::vector<Part> parts_;
+    std::thread thread_;
+    std::atomic<bool> stop_{false};
+    MD5_CTX md5_;
+    uint64_t hashed_ = 0;   // bytes of the joined file covered so far, zeros included
+    uint64_t pendingZeros_ = 0;  // a short part's gap, hashed only if later bytes follow it
+    bool ok_ = false;
+    double seconds_ = 0;
+};
