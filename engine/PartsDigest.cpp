@@ -77,18 +77,19 @@ bool PartsDigest::HashPart(const Part& part) {
     if (length == 0) return true;
     // Shared for deletion too: the join renames and deletes part files while they may be open
     // here.
+    const auto open = [&] {
+        return kesh::UniqueFile(CreateFileW(part.fileName.c_str(), GENERIC_READ,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    };
     kesh::UniqueFile file;
     for (;;) {
         if (stop_) return false;
-        file.reset(CreateFileW(part.fileName.c_str(), GENERIC_READ,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        file = open();
         if (file) break;
         // A part writes its file with its first piece; one that ended without it fails the join.
         if (Ended(part, kPollMs)) {
-            file.reset(CreateFileW(part.fileName.c_str(), GENERIC_READ,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                   FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+            file = open();
             if (file) break;
             return false;
         }

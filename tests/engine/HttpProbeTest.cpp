@@ -84,18 +84,6 @@ TEST(HttpProbe, Redirects) {
     }
 }
 
-TEST(HttpProbe, FollowsAChainToTheSize) {
-    std::string host = nettest::ServerHost(kServer);
-    std::string path = "/u.zip?id=" + nettest::TestId() + "&size=77&redir=chain3";
-    DownloadState state;
-    CHttpDownload http;
-    int hops = 0;
-    int64_t r = 0;
-    while ((r = http.GetRemoteSize(host, path, state)) == -302 && hops < 10) ++hops;
-    EXPECT_EQ(hops, 3);
-    EXPECT_EQ(r, 77);
-}
-
 TEST(HttpProbe, SendsExactlyTheseBytes) {
     std::string host = nettest::ServerHost(kServer);
     const std::string id = nettest::TestId();
