@@ -1,0 +1,17 @@
+// Stacks children from top to bottom inside the inset: declared heights first, the rest shared
+// by the children without one, the last of them taking the remainder.
+#pragma once
+#include "BoxLayoutUI.h"
+
+namespace Veneer {
+
+class CVerticalLayoutUI : public CBoxLayoutUI {
+public:
+    CVerticalLayoutUI() : CBoxLayoutUI(false) {}
+    const wchar_t* GetTypeName() const override;
+    void* QueryPart(const wchar_t* name) override;
+    void SetPos(RECT rc, bool needInvalidate = true) override;
+    void ApplyAttribute(const wchar_t* name, const wchar_t* value) override;
+};
+
+}  // namespace Veneer
