@@ -30,11 +30,10 @@ std::wstring CurrentFolder() {
     return folder;
 }
 
-// Replaces target with the finished pending file; the old file stays when that fails.
-bool PutInPlace(const std::wstring& pending, const std::wstring& target) {
-    const DWORD old = GetFileAttributesW(target.c_str());
-    if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_DIRECTORY)) return false;
-    const bool clear = old != INVALID_FILE_ATTRIBUTES && (old & kProtectiveAttributes);
+// Replaces target (whose attributes are old) with the finished pending file; the old file stays
+// when that fails.
+bool PutInPlace(const std::wstring& pending, const std::wstring& target, DWORD old) {
+    const bool clear = (old & kProtectiveAttributes) != 0;
     if (clear) {
         const DWORD plain = old & ~kProtectiveAttributes;
         SetFileAttributesW(target.c_str(), plain ? plain : FILE_ATTRIBUTE_NORMAL);
@@ -42,6 +41,12 @@ bool PutInPlace(const std::wstring& pending, const std::wstring& target) {
     if (MoveFileExW(pending.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
     if (clear) SetFileAttributesW(target.c_str(), old);
     return false;
+}
+
+bool IsMissing(DWORD attributes) {
+    if (attributes != INVALID_FILE_ATTRIBUTES) return false;
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
 void ApplyEntry(HZIPARCHIVE zip, int index, const std::wstring& root) {
@@ -66,10 +71,29 @@ void ApplyEntry(HZIPARCHIVE zip, int index, const std::wstring& root) {
         return;
     }
     const std::wstring target = root + relative;
+    const DWORD old = GetFileAttributesW(target.c_str());
+    if (IsMissing(old)) {
+        // No working file to lose: write in place, and leave nothing behind if the entry fails.
+        code = ExtractZipEntry(zip, index, relative.c_str());
+        if (code != kZipOk) {
+            if (code != kZipNoFile) ForceDelete(target);
+            SetZipLastError(code);
+        }
+        return;
+    }
+    if (old == INVALID_FILE_ATTRIBUTES || (old & FILE_ATTRIBUTE_DIRECTORY)) {
+        SetZipLastError(kZipWrite);
+        return;
+    }
     const std::wstring pending = target + kPendingSuffix;
-    ForceDelete(pending);
-    code = ExtractZipEntry(zip, index, (relative + kPendingSuffix).c_str());
-    if (code == kZipOk && !PutInPlace(pending, target)) code = kZipWrite;
+    const std::wstring pendingRelative = relative + kPendingSuffix;
+    code = ExtractZipEntry(zip, index, pendingRelative.c_str());
+    if (code == kZipNoFile) {
+        // A pending file left by an interrupted run may be in the way.
+        ForceDelete(pending);
+        code = ExtractZipEntry(zip, index, pendingRelative.c_str());
+    }
+    if (code == kZipOk && !PutInPlace(pending, target, old)) code = kZipWrite;
     if (code != kZipOk) {
         ForceDelete(pending);
         SetZipLastError(code);

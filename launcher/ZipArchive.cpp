@@ -18,6 +18,7 @@ const DWORD kCentralHeaderSize = 46;
 const DWORD kLocalHeaderSize = 30;
 const uint64_t kMaxEndSearch = 0xFFFF;
 const DWORD kSearchStep = 1024;
+const uint32_t kMaxCachedDirectory = 64u << 20;
 
 uint16_t Le16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 uint32_t Le32(const unsigned char* p) {
@@ -46,21 +47,30 @@ unsigned char DecryptByte(const uint32_t keys[3]) {
 }  // namespace
 
 bool Source::ReadAt(uint64_t pos, void* out, DWORD size) {
-    LARGE_INTEGER where;
-    where.QuadPart = static_cast<LONGLONG>(pos);
-    if (!SetFilePointerEx(file, where, nullptr, FILE_BEGIN)) {
-        readError = true;
-        return false;
-    }
     auto* dst = static_cast<unsigned char*>(out);
     while (size > 0) {
-        DWORD got = 0;
-        if (!ReadFile(file, dst, size, &got, nullptr) || got == 0) {
-            readError = true;
-            return false;
+        if (pos < windowStart || pos >= windowStart + windowLength) {
+            // Entries are read front to back: one large read serves the local header, the extra
+            // field and many data blocks, where each would otherwise cost a system call.
+            if (window.empty()) window.resize(kReadWindow);
+            LARGE_INTEGER where;
+            where.QuadPart = static_cast<LONGLONG>(pos);
+            DWORD got = 0;
+            if (!SetFilePointerEx(file, where, nullptr, FILE_BEGIN) ||
+                !ReadFile(file, window.data(), kReadWindow, &got, nullptr) || got == 0) {
+                readError = true;
+                windowLength = 0;
+                return false;
+            }
+            windowStart = pos;
+            windowLength = got;
         }
-        dst += got;
-        size -= got;
+        const DWORD offset = static_cast<DWORD>(pos - windowStart);
+        const DWORD take = std::min<DWORD>(size, static_cast<DWORD>(windowLength) - offset);
+        std::memcpy(dst, window.data() + offset, take);
+        dst += take;
+        pos += take;
+        size -= take;
     }
     return true;
 }
@@ -125,6 +135,11 @@ int Archive::Open(HANDLE file, bool ownsHandle) {
     if (recordAbs < centralEnd) return kBadZipFile;
     prefix_ = recordAbs - centralEnd;
     entryCount_ = entriesTotal;
+    // The directory is read once and walked in memory: every extraction walks it again.
+    if (centralSize_ <= kMaxCachedDirectory) {
+        centralCache_.resize(centralSize_);
+        if (centralSize_ > 0 && !ReadAt(centralOffset_, centralCache_.data(), centralSize_)) return kErrno;
+    }
 
     // Walk the whole directory once before anything is extracted: a directory broken half-way
     // must not leave a half-applied update behind.
@@ -137,9 +152,17 @@ int Archive::Open(HANDLE file, bool ownsHandle) {
     return kOk;
 }
 
+bool Archive::ReadDirectory(uint64_t pos, void* out, DWORD size) {
+    if (pos >= centralOffset_ && pos - centralOffset_ + size <= centralCache_.size()) {
+        std::memcpy(out, centralCache_.data() + (pos - centralOffset_), size);
+        return true;
+    }
+    return ReadAt(pos, out, size);
+}
+
 int Archive::ReadCentralHeader() {
     unsigned char h[kCentralHeaderSize];
-    if (!ReadAt(entryPos_, h, kCentralHeaderSize)) return kErrno;
+    if (!ReadDirectory(entryPos_, h, kCentralHeaderSize)) return kErrno;
     if (Le32(h) != kCentralSignature) return kBadZipFile;
     header_.versionMadeBy = Le16(h + 4);
     header_.versionNeeded = Le16(h + 6);
@@ -158,7 +181,7 @@ int Archive::ReadCentralHeader() {
     header_.externalAttributes = Le32(h + 38);
     header_.localHeaderOffset = Le32(h + 42);
     const DWORD keep = std::min<DWORD>(header_.nameLength, kMaxNameBytes - 1);
-    if (keep > 0 && !ReadAt(entryPos_ + kCentralHeaderSize, name_, keep)) return kErrno;
+    if (keep > 0 && !ReadDirectory(entryPos_ + kCentralHeaderSize, name_, keep)) return kErrno;
     name_[keep] = '\0';
     return kOk;
 }

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace lumora {
 namespace zip {
@@ -27,6 +28,7 @@ enum : int {
 const uint32_t kZip64Marker = 0xFFFFFFFFu;
 const DWORD kBufferSize = 16384;
 const int kMaxNameBytes = 260;
+const DWORD kReadWindow = 256 * 1024;
 
 // The file the archive is read from.
 struct Source {
@@ -36,8 +38,12 @@ struct Source {
     HANDLE file = INVALID_HANDLE_VALUE;
     bool readError = false;
     uint64_t baseOffset = 0;
+    // The last block read from the file.
+    std::vector<unsigned char> window;
+    uint64_t windowStart = 0;
+    uint64_t windowLength = 0;
 
-    // Reads exactly size bytes at pos (relative to the base offset).
+    // Reads exactly size bytes at pos (an offset in the file).
     bool ReadAt(uint64_t pos, void* out, DWORD size);
     bool Size(uint64_t& size);
 };
@@ -129,6 +135,8 @@ public:
 
 private:
     int ReadCentralHeader();
+    // Reads directory bytes from the in-memory copy when they lie in it.
+    bool ReadDirectory(uint64_t pos, void* out, DWORD size);
     bool FindEndRecord(uint64_t size, uint64_t& position);
 
     Source source_;
@@ -142,6 +150,7 @@ private:
     CentralHeader header_;
     char name_[kMaxNameBytes] = {};
     std::unique_ptr<EntryStream> stream_;
+    std::vector<unsigned char> centralCache_;
 };
 
 }  // namespace zip

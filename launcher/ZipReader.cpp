@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 using lumora::zip::Archive;
@@ -157,6 +158,7 @@ private:
     char* password_ = nullptr;  // no caller sets one
     std::vector<unsigned char> buffer_;
     wchar_t root_[MAX_PATH] = {};
+    std::unordered_set<std::wstring> ensuredFolders_;
 };
 
 int CZipReader::Open(const wchar_t* fileName) {
@@ -256,7 +258,8 @@ int CZipReader::Extract(int index, const wchar_t* name) {
     const int opened = archive_->OpenEntryStream(password_);
     if (opened != lumora::zip::kOk) return opened == lumora::zip::kBadZipFile ? kZipCorrupt : kZipFlate;
     openEntry_ = index;
-    EnsureDirectory(absolute ? nullptr : root_, folder.c_str());
+    // Many entries share a folder: once made, it is not looked up again for this archive.
+    if (ensuredFolders_.insert(folder).second) EnsureDirectory(absolute ? nullptr : root_, folder.c_str());
     HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, e.attributes, nullptr);
     if (out == INVALID_HANDLE_VALUE) {
         CloseOpenEntry();
