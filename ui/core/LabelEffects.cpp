@@ -17,6 +17,19 @@ Gdiplus::Color Compose(int alpha, uint32_t color) {
                                                      (color & 0xFFFFFF)));
 }
 
+// Some GDI+ builds leave a dangling font behind when creation fails, which the wrapper would
+// then use and delete; so creation is tried on the bare handle first, and the wrapper is only
+// made for a font that can be made.
+bool CanMakeFont(HDC dc, const LOGFONTA* lf) {
+    Gdiplus::GpFont* probe = nullptr;
+    const Gdiplus::Status status =
+        lf ? Gdiplus::DllExports::GdipCreateFontFromLogfontA(dc, lf, &probe)
+           : Gdiplus::DllExports::GdipCreateFontFromDC(dc, &probe);
+    if (status != Gdiplus::Ok) return false;
+    Gdiplus::DllExports::GdipDeleteFont(probe);
+    return true;
+}
+
 }  // namespace
 
 CLabelUI::CLabelUI() {
@@ -32,9 +45,14 @@ void CLabelUI::RenderEffectText(HDC dc, const RECT& box) {
     using namespace Gdiplus;
     LOGFONTA lf = {};
     HFONT hfont = m_manager ? m_manager->GetFont(m_font) : nullptr;
-    const std::unique_ptr<Font> font(hfont && GetObjectA(hfont, sizeof(lf), &lf) != 0
-                                         ? new Font(dc, &lf)
-                                         : new Font(dc));
+    const bool haveLogFont = hfont && GetObjectA(hfont, sizeof(lf), &lf) != 0;
+    std::unique_ptr<Font> font;
+    if (haveLogFont && CanMakeFont(dc, &lf))
+        font.reset(new Font(dc, &lf));
+    else if (!haveLogFont && CanMakeFont(dc, nullptr))
+        font.reset(new Font(dc));
+    // A face GDI+ cannot use (not TrueType, or unknown) draws nothing.
+    if (!font) return;
     {
         Graphics graphics(dc);
         graphics.SetTextRenderingHint(static_cast<TextRenderingHint>(m_renderingHint));

@@ -394,4 +394,118 @@ TEST_F(LiveWindowTest, QueuedNotificationsArriveLaterAndSurviveTheirSender) {
     EXPECT_EQ(params[1], std::make_pair(WPARAM{5}, LPARAM{6}));
 }
 
+// A child window that answers the messages its parent reflects back to it.
+class ReflectChild : public CWindowWnd {
+public:
+    std::vector<UINT> received;
+
+protected:
+    const wchar_t* GetRegisteredClassName() const override { return L"VeneerReflectChild"; }
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message >= 0x2000 && message < 0x3000) {
+            received.push_back(message);
+            return 42;
+        }
+        return CWindowWnd::HandleMessage(message, wParam, lParam);
+    }
+};
+
+TEST_F(LiveWindowTest, ChildNotificationsAreReflectedToTheChild) {
+    Settle();
+    ReflectChild child;
+    HWND c = child.CreateWnd(win.GetHWND(), L"", WS_CHILD, 0, 0, 0, 10, 10);
+    ASSERT_NE(c, nullptr);
+    HWND w = win.GetHWND();
+    NMHDR header = {};
+    header.hwndFrom = c;
+    EXPECT_EQ(SendMessageW(w, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header)), 42);
+    EXPECT_EQ(SendMessageW(w, WM_COMMAND, 5, reinterpret_cast<LPARAM>(c)), 42);
+    EXPECT_EQ(SendMessageW(w, WM_CTLCOLOREDIT, 0, reinterpret_cast<LPARAM>(c)), 42);
+    EXPECT_EQ(SendMessageW(w, WM_CTLCOLORSTATIC, 0, reinterpret_cast<LPARAM>(c)), 42);
+    EXPECT_EQ(SendMessageW(w, WM_COMMAND, 5, 0), 0) << "a menu command is no child's";
+    const std::vector<UINT> expected = {0x204E, 0x2111, 0x2133, 0x2138};
+    EXPECT_EQ(child.received, expected);
+    DestroyWindow(c);
+}
+
+TEST_F(LiveWindowTest, ContextMenuCursorAndCloseReachThePressedAndHoveredControls) {
+    auto* menu = MakeButton(L"menu");
+    menu->SetMenuEnabled(true);
+    root->Add(menu, RECT{10, 10, 60, 40});
+    auto* quiet = MakeButton(L"quiet");
+    root->Add(quiet, RECT{70, 10, 120, 40});
+    auto* rec = new RecordingControl;
+    root->Add(rec, RECT{130, 10, 180, 40});
+    Settle();
+    HWND w = win.GetHWND();
+    for (const POINT at : {POINT{20, 20}, POINT{80, 20}}) {
+        SendMessageW(w, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(at.x, at.y));
+        POINT screen = at;
+        ClientToScreen(w, &screen);
+        SendMessageW(w, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(w),
+                     MAKELPARAM(screen.x, screen.y));
+        EXPECT_FALSE(win.Manager().IsCaptured());
+    }
+    EXPECT_EQ(Count(L"menu:menu"), 1);
+    EXPECT_EQ(Count(L"menu:quiet"), 0) << "menu flag off";
+
+    // Buttons ask for the hand cursor; other controls leave the cursor to the window.
+    livetest::MouseMove(w, 20, 20);
+    SendMessageW(w, WM_SETCURSOR, reinterpret_cast<WPARAM>(w), MAKELPARAM(HTCLIENT, 0));
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
+    livetest::MouseMove(w, 150, 20);
+    SendMessageW(w, WM_SETCURSOR, reinterpret_cast<WPARAM>(w), MAKELPARAM(HTCLIENT, 0));
+    EXPECT_EQ(rec->Count(kEventSetCursor), 0);
+
+    livetest::MouseDown(w, 150, 20);
+    rec->seen.clear();
+    SendMessageW(w, WM_CLOSE, 0, 0);
+    EXPECT_EQ(rec->Count(kEventMouseLeave), 1);
+    EXPECT_EQ(rec->Count(kEventButtonUp), 1);
+    EXPECT_EQ(win.Manager().GetFocus(), nullptr);
+}
+
+TEST_F(LiveWindowTest, DeferredFocusLandsAfterTheNextLayout) {
+    root->Add(MakeButton(L"a"), RECT{10, 10, 60, 40});
+    root->Add(MakeButton(L"b"), RECT{70, 10, 120, 40});
+    auto* c = MakeButton(L"c");
+    root->Add(c, RECT{130, 10, 180, 40});
+    Settle();
+    ASSERT_EQ(win.Manager().GetFocus()->GetName(), CUIString(L"a").GetData());
+    win.notes.clear();
+    win.Manager().SetFocusDeferred(c);
+    EXPECT_EQ(Count(L"killfocus:a"), 1);
+    EXPECT_TRUE(livetest::PumpUntil([&] { return win.Manager().GetFocus() == c; }, 2000));
+    EXPECT_EQ(Count(L"setfocus:c"), 1);
+}
+
+TEST_F(LiveWindowTest, ReplacedRootIsDeletedLaterAndTheNewOneLaidOut) {
+    root->Add(MakeButton(L"old"), RECT{10, 10, 60, 40});
+    Settle();
+    bool deleted = false;
+    root->OnDestroy().Add(livetest::FunctionDelegate([&](void*) {
+        deleted = true;
+        return true;
+    }));
+    auto* fresh = new TestBox;
+    fresh->SetName(L"fresh");
+    fresh->Add(MakeButton(L"new"), RECT{10, 10, 60, 40});
+    win.Manager().AttachRoot(fresh);
+    EXPECT_FALSE(deleted);
+    EXPECT_EQ(win.Manager().LocateControl(L"new"), fresh->LocateControl(
+        [](CControlUI* c, void*) -> CControlUI* { return c->GetName() == L"new" ? c : nullptr; },
+        nullptr, 0));
+    InvalidateRect(win.GetHWND(), nullptr, FALSE);
+    EXPECT_TRUE(livetest::PumpUntil([&] { return deleted && Count(L"windowinit:fresh") == 1; },
+                                    3000));
+    EXPECT_EQ(win.Manager().LocateControl(L"old"), nullptr);
+    root = fresh;
+}
+
+TEST(MessageLoop, EndsOnQuit) {
+    PostQuitMessage(0);
+    CWindowManagerUI::RunMessageLoop();
+    SUCCEED();
+}
+
 }  // namespace

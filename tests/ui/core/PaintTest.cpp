@@ -232,6 +232,44 @@ TEST_F(PaintTest, LabelAlignmentPlacesTheText) {
     }
 }
 
+TEST_F(PaintTest, TextColoursOfLabelEffectsMarkupAndButtonStates) {
+    // GDI+ draws TrueType faces only; the effect label gets one, and the others the same bold
+    // face so that their strokes hold solid pixels.
+    ASSERT_NE(win.Manager().AddFont(1, L"Tahoma", 20, true, false, false), nullptr);
+    auto* effect = new CLabelUI;
+    effect->ApplyAttributeString(L"text=\"MMMM\" textcolor=\"#FFFF0000\" transtext=\"255\" "
+                                 L"transtext1=\"255\" enabledeffect=\"true\" align=\"center\" "
+                                 L"font=\"1\"");
+    auto* noFace = new CLabelUI;
+    noFace->ApplyAttributeString(L"text=\"MMMM\" enabledeffect=\"true\"");
+    root->Add(noFace, RECT{0, 100, 240, 130});
+    root->Add(effect, RECT{0, 0, 240, 30});
+    auto* markup = new CLabelUI;
+    markup->SetShowHtml(true);
+    markup->SetText(L"{f 1}{c #0000FF}MMMM{/c}{/f}");
+    root->Add(markup, RECT{0, 30, 240, 60});
+    auto* button = new CButtonUI;
+    button->SetText(L"MMMM");
+    button->SetFont(1);
+    button->SetTextColor(0xFF000000);
+    button->SetHotTextColor(0xFF00C000);
+    button->SetPushedTextColor(0xFFC000C0);
+    root->Add(button, RECT{0, 60, 240, 100});
+    Pixels px = Print();
+    EXPECT_GT(px.Count(RECT{0, 0, 240, 30}, 0xFF0000, 60), 10) << "GDI+ effect text";
+    EXPECT_GT(px.Count(RECT{0, 30, 240, 60}, 0x0000FF, 60), 10) << "markup colour";
+    const RECT bt = {0, 60, 240, 100};
+    EXPECT_GT(px.Count(bt, 0x000000, 60), 10);
+    EXPECT_EQ(px.Count(bt, 0x00C000, 60), 0);
+    livetest::MouseMove(win.GetHWND(), 120, 80);
+    px = Print();
+    EXPECT_GT(px.Count(bt, 0x00C000, 60), 10) << "hot text colour";
+    livetest::MouseDown(win.GetHWND(), 120, 80);
+    px = Print();
+    EXPECT_GT(px.Count(bt, 0xC000C0, 60), 10) << "pushed text colour";
+    livetest::MouseUp(win.GetHWND(), 120, 80);
+}
+
 TEST_F(PaintTest, LabelKeepsTheDefaultColourItFirstPaintedWith) {
     auto* label = new CLabelUI;
     label->SetText(L"MMM");
