@@ -1,0 +1,215 @@
+// Skinned windows built from the test program's own "ZIPRES" skin: the layout on screen, the
+// frame's hit test, caption buttons and keys through the message maps, and the failure box.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "LiveUiUtil.h"
+#include "TestUtil.h"
+#include "WindowImplBase.h"
+
+using namespace Veneer;
+
+namespace {
+
+constexpr wchar_t kChildEnv[] = L"VENEER_WINDOW_TEST_CHILD";
+
+class SkinWindow : public WindowImplBase {
+public:
+    SkinWindow(const wchar_t* layout, UINT resourceId) : m_layout(layout), m_id(resourceId) {}
+    bool Open() {
+        CWindowManagerUI::SetInstance(::GetModuleHandleW(nullptr));
+        ::SetCursorPos(0, 0);
+        return CreateWnd(nullptr, L"skin test", WS_POPUP | WS_VISIBLE, 0, 0, 0, 200, 120) !=
+               nullptr;
+    }
+    LRESULT HitTest(int x, int y) {
+        POINT pt = {x, y};
+        ::ClientToScreen(m_hWnd, &pt);
+        return SendMessage(WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y));
+    }
+
+protected:
+    const wchar_t* GetRegisteredClassName() const override { return L"VeneerSkinTestWindow"; }
+    CUIString GetLayoutFolder() const override { return CUIString(); }
+    CUIString GetLayoutFile() const override { return CUIString(m_layout); }
+    int GetSkinSourceKind() const override { return kSkinZipResource; }
+    const wchar_t* GetSkinResourceId() const override { return MAKEINTRESOURCEW(m_id); }
+
+private:
+    const wchar_t* m_layout;
+    UINT m_id;
+};
+
+bool Closed(HWND hwnd) {
+    return livetest::PumpUntil([&] { return !::IsWindow(hwnd); }, 3000);
+}
+
+TEST(SkinnedWindow, LayoutFromTheResourceSkinAppearsAndHitTests) {
+    SkinWindow w(L"main.xml", 102);
+    ASSERT_TRUE(w.Open());
+    livetest::PumpFor(200);
+    ASSERT_NE(w.GetManager().GetRoot(), nullptr);
+    // The frame is the layout's own: no caption bits are left.
+    EXPECT_EQ(::GetWindowLongPtrW(w, GWL_STYLE) & WS_CAPTION, 0);
+
+    const livetest::Pixels px = livetest::PrintClient(w);
+    ASSERT_EQ(px.width, 200);
+    EXPECT_EQ(px.At(50, 15), 0x0000FFu);   // caption band
+    EXPECT_EQ(px.At(185, 15), 0xFF0000u);  // close button
+    EXPECT_EQ(px.At(100, 80), 0x00FF00u);  // body
+
+    struct Hit {
+        const char* what;
+        int x, y;
+        LRESULT expected;
+    };
+    const Hit hits[] = {
+        {"label in the caption band drags", 50, 15, HTCAPTION},
+        {"empty part of the caption band drags", 130, 15, HTCAPTION},
+        {"a button in the caption band takes clicks", 185, 15, HTCLIENT},
+        {"below the caption band", 100, 80, HTCLIENT},
+        {"size box corner", 1, 1, HTTOPLEFT},
+        {"size box bottom edge", 100, 118, HTBOTTOM},
+        {"size box right edge", 198, 60, HTRIGHT},
+    };
+    for (const Hit& h : hits) EXPECT_EQ(w.HitTest(h.x, h.y), h.expected) << h.what;
+
+    // The close button's click reaches the map's handler, which closes the window.
+    livetest::MouseMove(w, 185, 15);
+    livetest::MouseDown(w, 185, 15);
+    livetest::MouseUp(w, 185, 15);
+    EXPECT_TRUE(Closed(w.GetHWND()));
+}
+
+TEST(SkinnedWindow, EscapeCloses) {
+    SkinWindow w(L"main.xml", 102);
+    ASSERT_TRUE(w.Open());
+    livetest::PumpFor(100);
+    const HWND hwnd = w.GetHWND();
+    ::PostMessageW(hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_TRUE(Closed(hwnd));
+}
+
+TEST(SkinnedWindow, MissingSkinResourceLeavesAnEmptyWindow) {
+    SkinWindow w(L"main.xml", 777);
+    ASSERT_TRUE(w.Open());
+    livetest::PumpFor(100);
+    EXPECT_TRUE(::IsWindow(w.GetHWND()));
+    EXPECT_EQ(w.GetManager().GetRoot(), nullptr);
+    ::DestroyWindow(w.GetHWND());
+}
+
+// Runs only inside the child process that the next test starts.
+TEST(SkinnedWindow, MissingLayoutChild) {
+    if (::GetEnvironmentVariableW(kChildEnv, nullptr, 0) == 0) GTEST_SKIP();
+    SkinWindow w(L"no-such-layout.xml", 102);
+    w.Open();
+    ADD_FAILURE() << "the process should have ended";
+}
+
+struct BoxSeen {
+    bool found = false;
+    bool text = false;
+};
+
+BOOL CALLBACK FindBoxText(HWND child, LPARAM param) {
+    wchar_t text[64] = {};
+    ::GetWindowTextW(child, text, 64);
+    if (wcscmp(text, L"加载资源文件失败") == 0) reinterpret_cast<BoxSeen*>(param)->text = true;
+    return TRUE;
+}
+
+TEST(SkinnedWindow, MissingLayoutShowsTheBoxAndExitsWithOne) {
+    ::SetEnvironmentVariableW(kChildEnv, L"1");
+    std::wstring cmd = L"\"" + testutil::SelfPath() +
+                       L"\" --gtest_filter=SkinnedWindow.MissingLayoutChild";
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    const BOOL started = ::CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                          nullptr, &si, &pi);
+    ::SetEnvironmentVariableW(kChildEnv, nullptr);
+    ASSERT_TRUE(started);
+
+    // The watcher: find the box, read it, and dismiss it as the user would.
+    BoxSeen seen;
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < 30000 &&
+           ::WaitForSingleObject(pi.hProcess, 50) == WAIT_TIMEOUT) {
+        HWND box = ::FindWindowW(L"#32770", L"Veneer");
+        if (box == nullptr) continue;
+        seen.found = true;
+        ::EnumChildWindows(box, &FindBoxText, reinterpret_cast<LPARAM>(&seen));
+        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    }
+    DWORD code = 0;
+    if (::WaitForSingleObject(pi.hProcess, 10000) == WAIT_TIMEOUT) ::TerminateProcess(pi.hProcess, 99);
+    ::GetExitCodeProcess(pi.hProcess, &code);
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+    EXPECT_TRUE(seen.found);
+    EXPECT_TRUE(seen.text);
+    EXPECT_EQ(code, 1u);
+}
+
+// ---- message maps ----------------------------------------------------------------------------
+
+class MapWindow : public WindowImplBase {
+public:
+    const TNotifyMap* GetNotifyMap() const override { return &s_map; }
+    std::wstring calls;
+
+    void OnAnyClick(TNotification&) { calls += L"any "; }
+    void OnOkClick(WPARAM wParam, LPARAM) { calls += L"ok" + std::to_wstring(wParam) + L" "; }
+    void OnFirst(TNotification&) { calls += L"first "; }
+    void OnSecond(TNotification&) { calls += L"second "; }
+
+protected:
+    const wchar_t* GetRegisteredClassName() const override { return L"VeneerMapTestWindow"; }
+    CUIString GetLayoutFolder() const override { return CUIString(); }
+    CUIString GetLayoutFile() const override { return CUIString(); }
+
+private:
+    static const TNotifyMapEntry s_entries[];
+    static const TNotifyMap s_map;
+};
+
+const TNotifyMapEntry MapWindow::s_entries[] = {
+    NotifyRecordEntry<MapWindow>(L"click", L"", &MapWindow::OnAnyClick),
+    NotifyParamsEntry<MapWindow>(L"click", L"ok", &MapWindow::OnOkClick),
+    NotifyRecordEntry<MapWindow>(L"select", L"", &MapWindow::OnFirst),
+    NotifyRecordEntry<MapWindow>(L"select", L"", &MapWindow::OnSecond),
+    NotifyMapEnd(),
+};
+const TNotifyMap MapWindow::s_map = {&WindowImplBase::GetThisNotifyMap, s_entries};
+
+TEST(NotifyMap, NamedEntryBeforeAnySenderAndTheLaterOfTwo) {
+    CControlUI ok, other;
+    ok.SetName(L"ok");
+    other.SetName(L"other");
+    struct Case {
+        const wchar_t* type;
+        CControlUI* sender;
+        WPARAM wParam;
+        const wchar_t* calls;
+    };
+    const Case cases[] = {
+        {L"click", &ok, 7, L"ok7 "},
+        {L"click", &other, 0, L"any "},
+        {L"select", &other, 0, L"second "},
+        {L"Click", &ok, 0, L""},  // types compare with case
+        {L"timer", &ok, 0, L""},
+    };
+    for (const Case& c : cases) {
+        MapWindow w;
+        TNotification n;
+        n.type = c.type;
+        n.sender = c.sender;
+        n.wParam = c.wParam;
+        w.Notify(n);
+        EXPECT_EQ(w.calls, c.calls) << testutil::Narrow(c.type);
+    }
+}
+
+}  // namespace
