@@ -57,4 +57,13 @@ while IFS= read -r line; do
   esac
 done < <(bash "$here/bench/ui-live.sh")
 
+# ---- skinned windows from layouts: the builder, and creation through the first paint ----
+# Measured by bench/ui-layout.sh (it needs a display); its ratio joins ours.
+while IFS= read -r line; do
+  case "$line" in
+    "RESULT worst_growth="*) fold "${line#RESULT worst_growth=}" ;;
+    *) echo "$line" ;;
+  esac
+done < <(bash "$here/bench/ui-layout.sh")
+
 echo "RESULT worst_growth=$worst"
