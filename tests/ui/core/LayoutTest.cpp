@@ -235,6 +235,62 @@ TEST(Container, ScrollBarShownWhenContentOverflowsAndHiddenAgain) {
     delete layout;
 }
 
+TControlEvent MakeEvent(int type, POINT pt, WPARAM wParam = 0) {
+    TControlEvent e;
+    e.type = type;
+    e.mouse = pt;
+    e.wParam = wParam;
+    return e;
+}
+
+TEST(ScrollBar, HeldButtonRepeatsAfterFiveTicks) {
+    CScrollBarUI bar;
+    bar.SetScrollRange(1000);
+    bar.SetPos(RECT{0, 0, 16, 100}, false);
+    TControlEvent down = MakeEvent(kEventButtonDown, POINT{8, 95});  // in button 2
+    bar.HandleEvent(down);
+    EXPECT_EQ(bar.GetScrollPos(), 8);
+    TControlEvent tick = MakeEvent(kEventTimer, POINT{0, 0}, CScrollBarUI::kRepeatTimerId);
+    for (int i = 0; i < 5; ++i) bar.HandleEvent(tick);
+    EXPECT_EQ(bar.GetScrollPos(), 8);
+    bar.HandleEvent(tick);
+    bar.HandleEvent(tick);
+    EXPECT_EQ(bar.GetScrollPos(), 24);
+    TControlEvent up = MakeEvent(kEventButtonUp, POINT{8, 95});
+    bar.HandleEvent(up);
+    bar.HandleEvent(tick);  // no longer held
+    EXPECT_EQ(bar.GetScrollPos(), 24);
+}
+
+TEST(ScrollBar, ThumbDragAndWheelScrollTheOwnersContent) {
+    CVerticalLayoutUI* layout = MakeLayout<CVerticalLayoutUI>(
+        L"vscrollbar=\"true\"", {{L"height=\"100\""}, {L"height=\"100\""}}, {0, 0, 100, 100});
+    CScrollBarUI* bar = layout->GetVerticalScrollBar();
+    ASSERT_EQ(bar->GetScrollRange(), 100);
+    // Track 68, thumb 34 at 16..50: each pixel of drag is 100 / (100 - 32 - 34) of range.
+    TControlEvent down = MakeEvent(kEventButtonDown, POINT{92, 20});
+    bar->HandleEvent(down);
+    TControlEvent move = MakeEvent(kEventMouseMove, POINT{92, 37});
+    bar->HandleEvent(move);
+    EXPECT_EQ(bar->GetScrollPos(), 0);  // the drag is applied on the next tick
+    TControlEvent tick = MakeEvent(kEventTimer, POINT{0, 0}, CScrollBarUI::kRepeatTimerId);
+    bar->HandleEvent(tick);
+    EXPECT_EQ(bar->GetScrollPos(), 50);
+    EXPECT_EQ(layout->GetItemAt(0)->GetPos().top, -50);
+    TControlEvent up = MakeEvent(kEventButtonUp, POINT{92, 37});
+    bar->HandleEvent(up);
+
+    // The wheel steps a line (8 without a window's font) and stops at the start.
+    TControlEvent wheelUp = MakeEvent(kEventScrollWheel, POINT{50, 50}, SB_LINEUP);
+    layout->HandleEvent(wheelUp);
+    EXPECT_EQ(bar->GetScrollPos(), 42);
+    EXPECT_EQ(layout->GetItemAt(0)->GetPos().top, -42);
+    layout->ScrollToTop();
+    layout->HandleEvent(wheelUp);
+    EXPECT_EQ(layout->GetItemAt(0)->GetPos().top, 0);
+    delete layout;
+}
+
 TEST(Container, ScrollBarStyleCreatesTheBarWithItsWidth) {
     CVerticalLayoutUI layout;
     layout.ApplyAttribute(L"vscrollbarstyle", L"width=\"8\" linesize=\"3\"");
