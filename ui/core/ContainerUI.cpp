@@ -17,12 +17,6 @@ namespace Veneer {
 
 namespace {
 
-int ShareOf(double share, int extent) {
-    const double v = std::trunc(share * static_cast<double>(extent));
-    if (!(v == v)) return 0;
-    return SaturateInt(static_cast<int64_t>(std::clamp(v, -2147483648.0, 2147483647.0)));
-}
-
 bool Meets(const RECT& a, const RECT& b) {
     RECT tmp;
     return IntersectRect(&tmp, &a, &b) != FALSE;

@@ -4,6 +4,7 @@
 
 #include "AttrValue.h"
 #include "ControlUI.h"
+#include "LayoutMath.h"
 #include "WindowManagerUI.h"
 
 namespace Veneer {
@@ -33,12 +34,6 @@ void ReadShares(const wchar_t* text, double shares[4]) {
     }
 }
 
-int Clamp64(int64_t v) {
-    if (v > INT32_MAX) return INT32_MAX;
-    if (v < INT32_MIN) return INT32_MIN;
-    return static_cast<int>(v);
-}
-
 }  // namespace
 
 void CControlUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
@@ -46,8 +41,8 @@ void CControlUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
     if (wcscmp(name, L"pos") == 0) {
         RECT rc = ReadRect(value);
         SetDeclaredOrigin(SIZE{rc.left, rc.top});
-        SetDeclaredWidth(Clamp64(int64_t{rc.right} - rc.left));
-        SetDeclaredHeight(Clamp64(int64_t{rc.bottom} - rc.top));
+        SetDeclaredWidth(SaturateInt(int64_t{rc.right} - rc.left));
+        SetDeclaredHeight(SaturateInt(int64_t{rc.bottom} - rc.top));
     } else if (wcscmp(name, L"padding") == 0) {
         SetPadding(ReadRect(value));
     } else if (wcscmp(name, L"bkcolor") == 0 || wcscmp(name, L"bkcolor1") == 0) {

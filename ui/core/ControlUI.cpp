@@ -4,30 +4,10 @@
 #include <cmath>
 #include <cstdint>
 
+#include "LayoutMath.h"
 #include "WindowManagerUI.h"
 
 namespace Veneer {
-
-namespace {
-
-// Fraction of a parent extent, cut toward zero. A share that is not a finite number counts as
-// none, and the product is held to the int range so a wild layout value cannot overflow it.
-int ShareOf(double share, int extent) {
-    if (!std::isfinite(share)) return 0;
-    double v = std::trunc(share * static_cast<double>(extent));
-    if (v > INT32_MAX / 2) return INT32_MAX / 2;
-    if (v < INT32_MIN / 2) return INT32_MIN / 2;
-    return static_cast<int>(v);
-}
-
-// Differences of ints taken in 64 bits and held to the int range.
-int SaturatedInt(int64_t v) {
-    if (v > INT32_MAX) return INT32_MAX;
-    if (v < INT32_MIN) return INT32_MIN;
-    return static_cast<int>(v);
-}
-
-}  // namespace
 
 CControlUI::CControlUI() = default;
 
@@ -101,11 +81,11 @@ void CControlUI::SetPos(RECT rc, bool needInvalidate) {
             const int h = p.bottom - p.top;
             m_rcItem = rc;
             m_rcItem.Offset(p.left, p.top);
-            m_declaredOrigin.cx = SaturatedInt(int64_t{rc.left} - ShareOf(m_floatShares[0], w));
-            m_declaredOrigin.cy = SaturatedInt(int64_t{rc.top} - ShareOf(m_floatShares[1], h));
-            m_declaredWidth = SaturatedInt(int64_t{rc.right} - m_declaredOrigin.cx -
+            m_declaredOrigin.cx = SaturateInt(int64_t{rc.left} - ShareOf(m_floatShares[0], w));
+            m_declaredOrigin.cy = SaturateInt(int64_t{rc.top} - ShareOf(m_floatShares[1], h));
+            m_declaredWidth = SaturateInt(int64_t{rc.right} - m_declaredOrigin.cx -
                                            ShareOf(m_floatShares[2], w));
-            m_declaredHeight = SaturatedInt(int64_t{rc.bottom} - m_declaredOrigin.cy -
+            m_declaredHeight = SaturateInt(int64_t{rc.bottom} - m_declaredOrigin.cy -
                                             ShareOf(m_floatShares[3], h));
         }
     } else {

@@ -12,7 +12,6 @@
 #include "TestUtil.h"
 
 using namespace Veneer;
-using livetest::TestBox;
 
 namespace {
 
@@ -101,10 +100,12 @@ TEST(ControlAttributes, AttributeStringStopsAtTheFirstMalformedPair) {
 }
 
 TEST(ControlAttributes, FloatControlsPlaceThemselvesByShares) {
-    TestBox parent;
+    CWindowManagerUI manager;  // no window; the container sets parents only with a manager
+    CContainerUI parent;
+    parent.SetManager(&manager, nullptr, false);
     parent.SetPos(RECT{100, 50, 300, 150});
     auto* child = new CControlUI;
-    parent.Add(child, RECT{0, 0, 0, 0});
+    parent.Add(child);
     child->ApplyAttribute(L"float", L"0.5,0,0.5,0");
     child->ApplyAttribute(L"pos", L"-20,0,20,30");
     // Where a 200-wide parent's layout puts it: centred, 40 wide.
@@ -149,10 +150,10 @@ TEST(ControlAttributes, LayoutRequestsOnlyForRealChanges) {
     };
     for (const Case& c : cases) {
         CWindowManagerUI manager;  // no window: repaints go nowhere, layout flags still count
-        TestBox parent;
+        CContainerUI parent;
         parent.SetManager(&manager, nullptr, false);
         auto* child = new CControlUI;
-        parent.Add(child, RECT{0, 0, 10, 10});
+        parent.Add(child);
         parent.SetPos(RECT{0, 0, 100, 100});
         ASSERT_FALSE(parent.IsUpdateNeeded());
         c.change(*child);

@@ -7,83 +7,21 @@ namespace livetest {
 using Veneer::CControlUI;
 using Veneer::CWindowManagerUI;
 
-// ---- TestBox -------------------------------------------------------------------------------
+// ---- placing controls ----------------------------------------------------------------------
 
-TestBox::~TestBox() {
-    for (auto& c : m_children) delete c.control;
+void Place(Veneer::CContainerUI* box, CControlUI* child, RECT rc) {
+    child->SetFloat(true);
+    child->SetDeclaredOrigin(SIZE{rc.left, rc.top});
+    child->SetDeclaredWidth(rc.right - rc.left);
+    child->SetDeclaredHeight(rc.bottom - rc.top);
+    box->Add(child);
 }
 
-void TestBox::Add(CControlUI* child, RECT relative) {
-    m_children.push_back({child, relative});
-    if (m_manager) m_manager->IndexControlNames(child, this);
-    else child->SetManager(nullptr, this, false);
-    RequestLayout();
-}
-
-void TestBox::Remove(CControlUI* child) {
-    for (size_t i = 0; i < m_children.size(); ++i) {
-        if (m_children[i].control != child) continue;
-        m_children.erase(m_children.begin() + static_cast<long>(i));
-        if (m_manager) m_manager->AddDelayedCleanup(child);
-        else delete child;
-        RequestLayout();
-        return;
-    }
-}
-
-void TestBox::Detach(CControlUI* child) {
-    for (size_t i = 0; i < m_children.size(); ++i) {
-        if (m_children[i].control != child) continue;
-        m_children.erase(m_children.begin() + static_cast<long>(i));
-        child->SetManager(m_manager, nullptr, false);
-        RequestLayout();
-        return;
-    }
-}
-
-void TestBox::SetManager(CWindowManagerUI* manager, CControlUI* parent, bool init) {
-    for (auto& c : m_children) c.control->SetManager(manager, this, init);
-    CControlUI::SetManager(manager, parent, init);
-}
-
-void TestBox::SetPos(RECT rc, bool needInvalidate) {
-    CControlUI::SetPos(rc, needInvalidate);
-    for (auto& c : m_children) {
-        RECT r = c.relative;
-        OffsetRect(&r, m_rcItem.left, m_rcItem.top);
-        c.control->SetPos(r, needInvalidate);
-    }
-}
-
-CControlUI* TestBox::LocateControl(Veneer::LocateProc proc, void* data, UINT flags) {
-    using namespace Veneer;
-    if ((flags & kLocateVisible) && !IsVisible()) return nullptr;
-    if ((flags & kLocateEnabled) && !IsEnabled()) return nullptr;
-    if ((flags & kLocateHitTest) && !PtInRect(&m_rcItem, *static_cast<POINT*>(data)))
-        return nullptr;
-    if ((flags & kLocateUpdateTest) && proc(this, data) != nullptr) return nullptr;
-    if (flags & kLocateMeFirst) {
-        if (CControlUI* found = CControlUI::LocateControl(proc, data, flags)) return found;
-    }
-    const int n = static_cast<int>(m_children.size());
-    for (int k = 0; k < n; ++k) {
-        const int i = (flags & kLocateTopFirst) ? n - 1 - k : k;
-        if (CControlUI* found = m_children[i].control->LocateControl(proc, data, flags))
-            return found;
-    }
-    if ((flags & kLocateMeFirst) == 0) return CControlUI::LocateControl(proc, data, flags);
-    return nullptr;
-}
-
-void TestBox::Render(HDC dc, const RECT& paint) {
-    RECT clip;
-    if (!IntersectRect(&clip, &paint, &m_rcItem)) return;
-    CControlUI::Render(dc, paint);
-    for (auto& c : m_children) {
-        if (!c.control->IsVisible()) continue;
-        RECT part;
-        if (IntersectRect(&part, &clip, &c.control->GetPos())) c.control->Render(dc, clip);
-    }
+void Detach(Veneer::CContainerUI* box, CControlUI* child) {
+    const bool owns = box->IsDeleteOnRemove();
+    box->SetDeleteOnRemove(false);
+    box->Remove(child);
+    box->SetDeleteOnRemove(owns);
 }
 
 // ---- TestWindow ----------------------------------------------------------------------------

@@ -1,5 +1,5 @@
-// Helpers for tests that run real windows: a top-level window bound to its own manager, a
-// small fixed-layout box for hand-built control trees, message pumping, printing the client
+// Helpers for tests that run real windows: a top-level window bound to its own manager,
+// placing controls at fixed rectangles in a container, message pumping, printing the client
 // area into 32-bpp pixels and bound callbacks.
 #pragma once
 #include <windows.h>
@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "ContainerUI.h"
 #include "ControlUI.h"
 #include "UIInterfaces.h"
 #include "WindowManagerUI.h"
@@ -17,30 +18,10 @@
 
 namespace livetest {
 
-// A control that holds children at fixed rectangles relative to itself and owns them.
-class TestBox : public Veneer::CControlUI {
-public:
-    ~TestBox() override;
-    void Add(Veneer::CControlUI* child, RECT relative);
-    // Takes the child out of the tree; it is deleted later through the manager.
-    void Remove(Veneer::CControlUI* child);
-    // Takes the child out of the tree and hands it to the caller.
-    void Detach(Veneer::CControlUI* child);
-
-    const wchar_t* GetTypeName() const override { return L"TestBoxUI"; }
-    void SetManager(Veneer::CWindowManagerUI* manager, Veneer::CControlUI* parent,
-                    bool init = true) override;
-    void SetPos(RECT rc, bool needInvalidate = true) override;
-    Veneer::CControlUI* LocateControl(Veneer::LocateProc proc, void* data, UINT flags) override;
-    void Render(HDC dc, const RECT& paint) override;
-
-private:
-    struct Child {
-        Veneer::CControlUI* control;
-        RECT relative;
-    };
-    std::vector<Child> m_children;
-};
+// Adds `child` to `box` as a float control at `rc`, relative to the box.
+void Place(Veneer::CContainerUI* box, Veneer::CControlUI* child, RECT rc);
+// Takes `child` out of `box` and hands it to the caller.
+void Detach(Veneer::CContainerUI* box, Veneer::CControlUI* child);
 
 // A borderless top-level window whose manager handles every message it can, and which records
 // the notifications it receives.

@@ -15,7 +15,6 @@
 #include "LiveUiUtil.h"
 
 using namespace Veneer;
-using livetest::TestBox;
 using livetest::TestWindow;
 
 namespace {
@@ -50,7 +49,7 @@ class LiveWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(win.Open(40, 40, 300, 200));
-        root = new TestBox;
+        root = new CContainerUI;
         root->SetName(L"root");
         root->SetBkColor(0xFFFFFFFF);
         win.Manager().AttachRoot(root);
@@ -78,7 +77,7 @@ protected:
     }
 
     TestWindow win;
-    TestBox* root = nullptr;
+    CContainerUI* root = nullptr;
 };
 
 TEST_F(LiveWindowTest, ClickNeedsPressAndReleaseInside) {
@@ -97,7 +96,7 @@ TEST_F(LiveWindowTest, ClickNeedsPressAndReleaseInside) {
         {"leave and come back", {{'d', 50, 40}, {'m', 200, 150}, {'m', 60, 45}, {'u', 60, 45}}, 1},
         {"press outside, release inside", {{'d', 200, 150}, {'u', 50, 40}}, 0},
     };
-    root->Add(MakeButton(L"ok"), RECT{20, 20, 120, 60});
+    livetest::Place(root, MakeButton(L"ok"), RECT{20, 20, 120, 60});
     Settle();
     for (const Case& c : cases) {
         win.notes.clear();
@@ -123,7 +122,7 @@ TEST_F(LiveWindowTest, SpaceAndEnterClickAFocusedKeyboardButton) {
         {false, VK_SPACE, 0}, {false, VK_RETURN, 0},
     };
     auto* b = MakeButton(L"b");
-    root->Add(b, RECT{10, 10, 100, 40});
+    livetest::Place(root, b, RECT{10, 10, 100, 40});
     Settle();
     for (const Case& c : cases) {
         b->SetKeyboardEnabled(c.keyboard);
@@ -136,15 +135,15 @@ TEST_F(LiveWindowTest, SpaceAndEnterClickAFocusedKeyboardButton) {
 }
 
 TEST_F(LiveWindowTest, TabAndShiftTabWrapOverTabStops) {
-    root->Add(MakeButton(L"a"), RECT{10, 10, 60, 40});
+    livetest::Place(root, MakeButton(L"a"), RECT{10, 10, 60, 40});
     auto* label = new CLabelUI;
     label->SetName(L"label");
-    root->Add(label, RECT{70, 10, 120, 40});
-    root->Add(MakeButton(L"b"), RECT{130, 10, 180, 40});
+    livetest::Place(root, label, RECT{70, 10, 120, 40});
+    livetest::Place(root, MakeButton(L"b"), RECT{130, 10, 180, 40});
     auto* hidden = MakeButton(L"hidden");
     hidden->SetVisible(false);
-    root->Add(hidden, RECT{10, 50, 60, 80});
-    root->Add(MakeButton(L"c"), RECT{190, 10, 240, 40});
+    livetest::Place(root, hidden, RECT{10, 50, 60, 80});
+    livetest::Place(root, MakeButton(L"c"), RECT{190, 10, 240, 40});
     Settle();
     auto focusName = [&] {
         CControlUI* f = win.Manager().GetFocus();
@@ -170,14 +169,14 @@ TEST_F(LiveWindowTest, TabAndShiftTabWrapOverTabStops) {
 TEST_F(LiveWindowTest, AltLetterActivatesTheShortcutControl) {
     // Shortcut search visits later children first, so the label's shortcut lands on the
     // control added before it.
-    root->Add(MakeButton(L"target"), RECT{10, 10, 60, 40});
+    livetest::Place(root, MakeButton(L"target"), RECT{10, 10, 60, 40});
     auto* label = new CLabelUI;
     label->SetName(L"label");
     label->SetShortcut(L'n');
-    root->Add(label, RECT{70, 10, 120, 40});
+    livetest::Place(root, label, RECT{70, 10, 120, 40});
     auto* other = MakeButton(L"other");
     other->SetShortcut(L'X');
-    root->Add(other, RECT{130, 10, 180, 40});
+    livetest::Place(root, other, RECT{130, 10, 180, 40});
     Settle();
     struct Case {
         WPARAM ch;
@@ -200,7 +199,7 @@ TEST_F(LiveWindowTest, AltLetterActivatesTheShortcutControl) {
 
 TEST_F(LiveWindowTest, WheelDirectionAndHoverFollowing) {
     auto* rec = new RecordingControl;
-    root->Add(rec, RECT{10, 10, 150, 150});
+    livetest::Place(root, rec, RECT{10, 10, 150, 150});
     Settle();
     POINT pt = {50, 50};
     ClientToScreen(win.GetHWND(), &pt);
@@ -226,7 +225,7 @@ TEST_F(LiveWindowTest, WheelDirectionAndHoverFollowing) {
 TEST_F(LiveWindowTest, ControlTimersRunUntilKilledAndRearm) {
     auto* rec = new RecordingControl;
     rec->SetName(L"ticker");
-    root->Add(rec, RECT{0, 0, 10, 10});
+    livetest::Place(root, rec, RECT{0, 0, 10, 10});
     Settle();
     CWindowManagerUI& m = win.Manager();
     ASSERT_TRUE(m.SetTimer(rec, 7, 15));
@@ -253,7 +252,7 @@ TEST_F(LiveWindowTest, ControlTimersRunUntilKilledAndRearm) {
 
 TEST_F(LiveWindowTest, TimerIdsCycleButSkipIdsStillHeld) {
     auto* rec = new RecordingControl;
-    root->Add(rec, RECT{0, 0, 10, 10});
+    livetest::Place(root, rec, RECT{0, 0, 10, 10});
     Settle();
     CWindowManagerUI& m = win.Manager();
     auto idOf = [&](int i) { return static_cast<TTimerRecord*>(m.GetTimers()[i])->windowId; };
@@ -267,7 +266,7 @@ TEST_F(LiveWindowTest, TimerIdsCycleButSkipIdsStillHeld) {
     ASSERT_TRUE(m.KillTimer(rec, 5));
     EXPECT_FALSE(m.SetTimer(rec, 1000, 60000));
     auto* other = new RecordingControl;
-    root->Add(other, RECT{10, 0, 20, 10});
+    livetest::Place(root, other, RECT{10, 0, 20, 10});
     m.KillTimers();
     ASSERT_TRUE(m.SetTimer(rec, 1, 60000));
     ASSERT_TRUE(m.SetTimer(other, 1, 60000));
@@ -288,10 +287,10 @@ TEST_F(LiveWindowTest, TimerIdsCycleButSkipIdsStillHeld) {
 
 TEST_F(LiveWindowTest, HoverShowsTheToolTipOnlyForControlsWithOne) {
     auto* plain = new RecordingControl;
-    root->Add(plain, RECT{10, 10, 60, 40});
+    livetest::Place(root, plain, RECT{10, 10, 60, 40});
     auto* tipped = new RecordingControl;
     tipped->SetToolTip(L"first<n>second");
-    root->Add(tipped, RECT{70, 10, 120, 40});
+    livetest::Place(root, tipped, RECT{70, 10, 120, 40});
     Settle();
     auto toolTipOf = [](HWND owner) {
         struct Find {
@@ -329,7 +328,7 @@ TEST_F(LiveWindowTest, HoverShowsTheToolTipOnlyForControlsWithOne) {
 }
 
 TEST_F(LiveWindowTest, WindowInitOnceAndNoRepaintWhenIdle) {
-    root->Add(MakeButton(L"x"), RECT{10, 10, 60, 40});
+    livetest::Place(root, MakeButton(L"x"), RECT{10, 10, 60, 40});
     Settle();
     for (int i = 0; i < 3; ++i) {
         SetWindowPos(win.GetHWND(), nullptr, 0, 0, 320 + i * 10, 220, SWP_NOMOVE | SWP_NOZORDER);
@@ -350,7 +349,7 @@ TEST_F(LiveWindowTest, ControlRemovedInItsOwnClickHandlerIsDeletedLater) {
         deleted = true;
         return true;
     }));
-    root->Add(doomed, RECT{20, 20, 120, 60});
+    livetest::Place(root, doomed, RECT{20, 20, 120, 60});
     Settle();
     bool deletedInHandler = true;
     win.onNotify = [&](TNotification& n) {
@@ -374,8 +373,8 @@ TEST_F(LiveWindowTest, ControlRemovedInItsOwnClickHandlerIsDeletedLater) {
 TEST_F(LiveWindowTest, QueuedNotificationsArriveLaterAndSurviveTheirSender) {
     auto* keep = MakeButton(L"keep");
     auto* gone = MakeButton(L"gone");
-    root->Add(keep, RECT{10, 10, 60, 40});
-    root->Add(gone, RECT{70, 10, 120, 40});
+    livetest::Place(root, keep, RECT{10, 10, 60, 40});
+    livetest::Place(root, gone, RECT{70, 10, 120, 40});
     Settle();
     win.notes.clear();
     win.Manager().SendNotification(keep, L"later", 3, 4, true);
@@ -383,7 +382,7 @@ TEST_F(LiveWindowTest, QueuedNotificationsArriveLaterAndSurviveTheirSender) {
     EXPECT_TRUE(win.notes.empty()) << "queued, not delivered at once";
     std::vector<std::pair<WPARAM, LPARAM>> params;
     win.onNotify = [&](TNotification& n) { params.emplace_back(n.wParam, n.lParam); };
-    root->Detach(gone);
+    livetest::Detach(root, gone);
     delete gone;
     PostMessageW(win.GetHWND(), WM_NULL, 0, 0);
     livetest::PumpFor(50);
@@ -431,11 +430,11 @@ TEST_F(LiveWindowTest, ChildNotificationsAreReflectedToTheChild) {
 TEST_F(LiveWindowTest, ContextMenuCursorAndCloseReachThePressedAndHoveredControls) {
     auto* menu = MakeButton(L"menu");
     menu->SetMenuEnabled(true);
-    root->Add(menu, RECT{10, 10, 60, 40});
+    livetest::Place(root, menu, RECT{10, 10, 60, 40});
     auto* quiet = MakeButton(L"quiet");
-    root->Add(quiet, RECT{70, 10, 120, 40});
+    livetest::Place(root, quiet, RECT{70, 10, 120, 40});
     auto* rec = new RecordingControl;
-    root->Add(rec, RECT{130, 10, 180, 40});
+    livetest::Place(root, rec, RECT{130, 10, 180, 40});
     Settle();
     HWND w = win.GetHWND();
     for (const POINT at : {POINT{20, 20}, POINT{80, 20}}) {
@@ -466,10 +465,10 @@ TEST_F(LiveWindowTest, ContextMenuCursorAndCloseReachThePressedAndHoveredControl
 }
 
 TEST_F(LiveWindowTest, DeferredFocusLandsAfterTheNextLayout) {
-    root->Add(MakeButton(L"a"), RECT{10, 10, 60, 40});
-    root->Add(MakeButton(L"b"), RECT{70, 10, 120, 40});
+    livetest::Place(root, MakeButton(L"a"), RECT{10, 10, 60, 40});
+    livetest::Place(root, MakeButton(L"b"), RECT{70, 10, 120, 40});
     auto* c = MakeButton(L"c");
-    root->Add(c, RECT{130, 10, 180, 40});
+    livetest::Place(root, c, RECT{130, 10, 180, 40});
     Settle();
     ASSERT_EQ(win.Manager().GetFocus()->GetName(), CUIString(L"a").GetData());
     win.notes.clear();
@@ -480,16 +479,16 @@ TEST_F(LiveWindowTest, DeferredFocusLandsAfterTheNextLayout) {
 }
 
 TEST_F(LiveWindowTest, ReplacedRootIsDeletedLaterAndTheNewOneLaidOut) {
-    root->Add(MakeButton(L"old"), RECT{10, 10, 60, 40});
+    livetest::Place(root, MakeButton(L"old"), RECT{10, 10, 60, 40});
     Settle();
     bool deleted = false;
     root->OnDestroy().Add(livetest::FunctionDelegate([&](void*) {
         deleted = true;
         return true;
     }));
-    auto* fresh = new TestBox;
+    auto* fresh = new CContainerUI;
     fresh->SetName(L"fresh");
-    fresh->Add(MakeButton(L"new"), RECT{10, 10, 60, 40});
+    livetest::Place(fresh, MakeButton(L"new"), RECT{10, 10, 60, 40});
     win.Manager().AttachRoot(fresh);
     EXPECT_FALSE(deleted);
     EXPECT_EQ(win.Manager().LocateControl(L"new"), fresh->LocateControl(

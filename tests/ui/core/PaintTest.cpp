@@ -15,7 +15,6 @@
 
 using namespace Veneer;
 using livetest::Pixels;
-using livetest::TestBox;
 using livetest::TestWindow;
 
 namespace {
@@ -26,7 +25,7 @@ class PaintTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(win.Open(60, 60, 240, 160));
-        root = new TestBox;
+        root = new CContainerUI;
         root->SetName(L"root");
         root->SetBkColor(0xFFFFFFFF);
         win.Manager().AttachRoot(root);
@@ -50,7 +49,7 @@ protected:
 
     testutil::TempDir dir{L"paint"};
     TestWindow win;
-    TestBox* root = nullptr;
+    CContainerUI* root = nullptr;
 };
 
 TEST_F(PaintTest, BackgroundColoursAndGradients) {
@@ -74,7 +73,7 @@ TEST_F(PaintTest, BackgroundColoursAndGradients) {
         c->SetBkColor(cases[i].c1);
         c->SetBkColor2(cases[i].c2);
         c->SetBkColor3(cases[i].c3);
-        root->Add(c, RECT{10 + i * 55, 10, 60 + i * 55, 138});
+        livetest::Place(root, c, RECT{10 + i * 55, 10, 60 + i * 55, 138});
         controls.push_back(c);
     }
     const Pixels px = Print();
@@ -96,16 +95,16 @@ TEST_F(PaintTest, BackgroundColoursAndGradients) {
 TEST_F(PaintTest, BordersOutlineSidesAndFocus) {
     auto* outline = new CControlUI;
     outline->ApplyAttributeString(L"bkcolor=\"#FFFFFFFF\" bordercolor=\"#FF00FF00\" bordersize=\"3\"");
-    root->Add(outline, RECT{10, 10, 70, 70});
+    livetest::Place(root, outline, RECT{10, 10, 70, 70});
     auto* bottomOnly = new CControlUI;
     bottomOnly->ApplyAttributeString(
         L"bkcolor=\"#FFFFFFFF\" bordercolor=\"#FF0000FF\" bordersize=\"0,0,0,4\"");
-    root->Add(bottomOnly, RECT{80, 10, 140, 70});
+    livetest::Place(root, bottomOnly, RECT{80, 10, 140, 70});
     // A plain control: the first paint's Tab would already focus a button.
     auto* focus = new CControlUI;
     focus->ApplyAttributeString(L"bkcolor=\"#FFFFFFFF\" bordercolor=\"#FF00FF00\" "
                                 L"focusbordercolor=\"#FFFF0000\" bordersize=\"2\"");
-    root->Add(focus, RECT{150, 10, 210, 70});
+    livetest::Place(root, focus, RECT{150, 10, 210, 70});
     Pixels px = Print();
     EXPECT_EQ(px.At(10, 40), 0x00FF00u) << "outline, left edge";
     EXPECT_EQ(px.At(69, 40), 0x00FF00u) << "outline, right edge";
@@ -123,13 +122,13 @@ TEST_F(PaintTest, ButtonStateImagesFollowHoverAndPress) {
     b->SetNormalImage(Png(L"normal.png", 0x0000FF).c_str());
     b->SetHotImage(Png(L"hot.png", 0x00FF00).c_str());
     b->SetPushedImage(Png(L"pushed.png", 0xFF0000).c_str());
-    root->Add(b, RECT{20, 20, 120, 80});
+    livetest::Place(root, b, RECT{20, 20, 120, 80});
     auto* hotFill = new CButtonUI;
     hotFill->SetNormalImage(Png(L"normal2.png", 0x0000FF).c_str());
     hotFill->SetForeImage(
         (L"file='" + Png(L"fore.png", 0xFFFF00) + L"' dest='0,0,10,10'").c_str());
     hotFill->SetHotBkColor(0xFF808080);
-    root->Add(hotFill, RECT{130, 20, 230, 80});
+    livetest::Place(root, hotFill, RECT{130, 20, 230, 80});
     HWND w = win.GetHWND();
     struct Step {
         const char* what;
@@ -184,7 +183,7 @@ TEST_F(PaintTest, ProgressFillsItsShare) {
         p->SetMaxValue(c.max);
         p->SetValue(c.value);
         const RECT rc = c.horizontal ? RECT{10, 10, 210, 30} : RECT{10, 10, 30, 50};
-        root->Add(p, rc);
+        livetest::Place(root, p, rc);
         const Pixels px = Print();
         int filled = 0;
         if (c.horizontal) {
@@ -198,7 +197,7 @@ TEST_F(PaintTest, ProgressFillsItsShare) {
         EXPECT_EQ(filled, c.filled) << c.min << ".." << c.max << " value " << c.value;
         EXPECT_EQ(p->GetMaxValue(), c.storedMax);
         EXPECT_EQ(p->GetValue(), c.storedValue);
-        root->Detach(p);
+        livetest::Detach(root, p);
         delete p;
     }
 }
@@ -215,7 +214,7 @@ TEST_F(PaintTest, LabelAlignmentPlacesTheText) {
         label->SetText(L"MMM");
         label->SetTextColor(0xFFFF0000);
         label->ApplyAttribute(L"align", c.align);
-        root->Add(label, RECT{0, 40, 240, 80});
+        livetest::Place(root, label, RECT{0, 40, 240, 80});
         const Pixels px = Print();
         int zones[3];
         for (int z = 0; z < 3; ++z)
@@ -227,7 +226,7 @@ TEST_F(PaintTest, LabelAlignmentPlacesTheText) {
                 EXPECT_EQ(zones[z], 0) << testutil::Narrow(c.align) << " zone " << z;
             }
         }
-        root->Detach(label);
+        livetest::Detach(root, label);
         delete label;
     }
 }
@@ -242,19 +241,19 @@ TEST_F(PaintTest, TextColoursOfLabelEffectsMarkupAndButtonStates) {
                                  L"font=\"1\"");
     auto* noFace = new CLabelUI;
     noFace->ApplyAttributeString(L"text=\"MMMM\" enabledeffect=\"true\"");
-    root->Add(noFace, RECT{0, 100, 240, 130});
-    root->Add(effect, RECT{0, 0, 240, 30});
+    livetest::Place(root, noFace, RECT{0, 100, 240, 130});
+    livetest::Place(root, effect, RECT{0, 0, 240, 30});
     auto* markup = new CLabelUI;
     markup->SetShowHtml(true);
     markup->SetText(L"{f 1}{c #0000FF}MMMM{/c}{/f}");
-    root->Add(markup, RECT{0, 30, 240, 60});
+    livetest::Place(root, markup, RECT{0, 30, 240, 60});
     auto* button = new CButtonUI;
     button->SetText(L"MMMM");
     button->SetFont(1);
     button->SetTextColor(0xFF000000);
     button->SetHotTextColor(0xFF00C000);
     button->SetPushedTextColor(0xFFC000C0);
-    root->Add(button, RECT{0, 60, 240, 100});
+    livetest::Place(root, button, RECT{0, 60, 240, 100});
     Pixels px = Print();
     EXPECT_GT(px.Count(RECT{0, 0, 240, 30}, 0xFF0000, 60), 10) << "GDI+ effect text";
     EXPECT_GT(px.Count(RECT{0, 30, 240, 60}, 0x0000FF, 60), 10) << "markup colour";
@@ -273,7 +272,7 @@ TEST_F(PaintTest, TextColoursOfLabelEffectsMarkupAndButtonStates) {
 TEST_F(PaintTest, LabelKeepsTheDefaultColourItFirstPaintedWith) {
     auto* label = new CLabelUI;
     label->SetText(L"MMM");
-    root->Add(label, RECT{10, 10, 200, 50});
+    livetest::Place(root, label, RECT{10, 10, 200, 50});
     Print();
     const uint32_t first = label->GetTextColor();
     EXPECT_EQ(first, win.Manager().GetDefaultFontColor());
