@@ -6,6 +6,8 @@ cmd=$1 dir=$2
 here=$(cd "$(dirname "$0")" && pwd)
 case $cmd in
   start)
+    # A server left by an interrupted run of this tree goes first.
+    [ -f "$dir/pid" ] && { kill "$(cat "$dir/pid")" 2>/dev/null || true; rm -f "$dir/pid"; }
     mkdir -p "$dir"
     rm -rf "$dir/port" "$dir/log"
     nohup python3 "$here/server.py" --dir "$dir" >"$dir/server.out" 2>&1 </dev/null &

@@ -8,6 +8,8 @@ cmd=$1 dir=$2 size=${3:-1048579}
 here=$(cd "$(dirname "$0")" && pwd)
 case $cmd in
   start)
+    # A server left by an interrupted run of this tree goes first.
+    [ -f "$dir/pid" ] && { kill "$(cat "$dir/pid")" 2>/dev/null || true; rm -f "$dir/pid"; }
     mkdir -p "$dir/www" "$dir/tmp"
     rm -f "$dir/port" "$dir/md5"
     python3 "$here/content.py" "$dir/www/u.zip" "$size" >"$dir/md5"
@@ -34,7 +36,8 @@ http {
   }
 }
 CONF
-      nohup nginx -c "$dir/nginx.conf" -p "$dir" -g 'daemon off;' >"$dir/nginx.out" 2>&1 </dev/null &
+      # Bounded like every test server: gone after an hour even if nobody stops it.
+      nohup timeout 3600 nginx -c "$dir/nginx.conf" -p "$dir" -g 'daemon off;' >"$dir/nginx.out" 2>&1 </dev/null &
       echo $! >"$dir/pid"
       for _ in $(seq 50); do
         if curl -s -o /dev/null "http://127.0.0.1:$port/u.zip"; then
