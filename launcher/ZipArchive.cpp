@@ -20,12 +20,6 @@ const uint64_t kMaxEndSearch = 0xFFFF;
 const DWORD kSearchStep = 1024;
 const uint32_t kMaxCachedDirectory = 64u << 20;
 
-uint16_t Le16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t Le32(const unsigned char* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-           (static_cast<uint32_t>(p[3]) << 24);
-}
-
 uint32_t CrcByte(uint32_t crc, unsigned char b) {
     static const z_crc_t* const table = get_crc_table();
     return static_cast<uint32_t>(table[(crc ^ b) & 0xFF]) ^ (crc >> 8);

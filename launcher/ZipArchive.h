@@ -26,6 +26,13 @@ enum : int {
 };
 
 const uint32_t kZip64Marker = 0xFFFFFFFFu;
+
+// Zip numbers are little-endian whatever the machine.
+inline uint16_t Le16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+inline uint32_t Le32(const unsigned char* p) {
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
+           (static_cast<uint32_t>(p[3]) << 24);
+}
 const DWORD kBufferSize = 16384;
 const int kMaxNameBytes = 260;
 const DWORD kReadWindow = 256 * 1024;

@@ -67,11 +67,6 @@ DWORD AttributesOf(const lumora::zip::CentralHeader& h) {
     return attributes;
 }
 
-uint32_t Le32(const unsigned char* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-           (static_cast<uint32_t>(p[3]) << 24);
-}
-
 // The extended-timestamp block ("UT") of a local extra field: only the times it flags replace
 // the DOS time.
 void ApplyUnixTimes(const std::vector<unsigned char>& extra, TZipEntryInfo& info) {
@@ -89,7 +84,7 @@ void ApplyUnixTimes(const std::vector<unsigned char>& extra, TZipEntryInfo& info
             for (unsigned bit = 0; bit < 3; ++bit) {
                 if ((flags & (1u << bit)) == 0) continue;
                 if (at + 4 > end) break;
-                *targets[bit] = UnixToFileTime(static_cast<int32_t>(Le32(&extra[at])));
+                *targets[bit] = UnixToFileTime(static_cast<int32_t>(lumora::zip::Le32(&extra[at])));
                 at += 4;
             }
             return;
