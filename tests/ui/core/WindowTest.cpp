@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "LiveUiUtil.h"
+#include "ScrollBarUI.h"
 #include "TestUtil.h"
 #include "WindowImplBase.h"
 
@@ -16,7 +18,8 @@ constexpr wchar_t kChildEnv[] = L"VENEER_WINDOW_TEST_CHILD";
 
 class SkinWindow : public WindowImplBase {
 public:
-    SkinWindow(const wchar_t* layout, UINT resourceId) : m_layout(layout), m_id(resourceId) {}
+    SkinWindow(const wchar_t* layout, UINT resourceId, int kind = kSkinZipResource)
+        : m_layout(layout), m_id(resourceId), m_kind(kind) {}
     bool Open() {
         CWindowManagerUI::SetInstance(::GetModuleHandleW(nullptr));
         ::SetCursorPos(0, 0);
@@ -33,12 +36,13 @@ protected:
     const wchar_t* GetRegisteredClassName() const override { return L"VeneerSkinTestWindow"; }
     CUIString GetLayoutFolder() const override { return CUIString(); }
     CUIString GetLayoutFile() const override { return CUIString(m_layout); }
-    int GetSkinSourceKind() const override { return kSkinZipResource; }
+    int GetSkinSourceKind() const override { return m_kind; }
     const wchar_t* GetSkinResourceId() const override { return MAKEINTRESOURCEW(m_id); }
 
 private:
     const wchar_t* m_layout;
     UINT m_id;
+    int m_kind;
 };
 
 bool Closed(HWND hwnd) {
@@ -80,6 +84,60 @@ TEST(SkinnedWindow, LayoutFromTheResourceSkinAppearsAndHitTests) {
     livetest::MouseDown(w, 185, 15);
     livetest::MouseUp(w, 185, 15);
     EXPECT_TRUE(Closed(w.GetHWND()));
+}
+
+// Records the notifications it receives, then routes them as the base does.
+class RecordingWindow : public SkinWindow {
+public:
+    using SkinWindow::SkinWindow;
+    std::vector<std::wstring> notes;
+    void Notify(TNotification& msg) override {
+        notes.push_back(std::wstring(msg.type.GetData()) + L":" +
+                        (msg.sender ? msg.sender->GetName().GetData() : L""));
+        SkinWindow::Notify(msg);
+    }
+};
+
+bool Noted(const std::vector<std::wstring>& notes, const wchar_t* note) {
+    for (const std::wstring& n : notes)
+        if (n == note) return true;
+    return false;
+}
+
+TEST(SkinnedWindow, LayoutResourceScrollBarAndCaptionButtons) {
+    RecordingWindow w(L"201", 0, WindowImplBase::kSkinXmlResource);
+    ASSERT_TRUE(w.Open());
+    livetest::PumpFor(200);
+    CWindowManagerUI& m = w.GetManager();
+    ASSERT_NE(m.GetRoot(), nullptr);
+
+    // A bar of its own (no container owns it) scrolls itself and says so.
+    CControlUI* bar = m.LocateControl(L"bar");
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->GetHeight(), 16);
+    livetest::MouseMove(w, 195, 8);
+    livetest::MouseDown(w, 195, 8);
+    livetest::MouseUp(w, 195, 8);
+    livetest::PumpFor(100);
+    EXPECT_EQ(static_cast<CScrollBarUI*>(bar->QueryPart(L"ScrollBar"))->GetScrollPos(), 10);
+    EXPECT_TRUE(Noted(w.notes, L"scroll:bar"));
+
+    // The minimum tracking size comes from the layout's "mininfo".
+    MINMAXINFO mmi = {};
+    w.SendMessage(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
+    EXPECT_EQ(mmi.ptMinTrackSize.x, 150);
+    EXPECT_EQ(mmi.ptMinTrackSize.y, 100);
+    EXPECT_GT(mmi.ptMaxTrackSize.x, 0);
+
+    // The maximise button maximises through the map, and swaps with the restore button.
+    livetest::MouseMove(w, 100, 25);
+    livetest::MouseDown(w, 100, 25);
+    livetest::MouseUp(w, 100, 25);
+    livetest::PumpFor(200);
+    EXPECT_TRUE(::IsZoomed(w));
+    EXPECT_FALSE(m.LocateControl(L"maxbtn")->IsVisible());
+    EXPECT_TRUE(m.LocateControl(L"restorebtn")->IsVisible());
+    ::DestroyWindow(w.GetHWND());
 }
 
 TEST(SkinnedWindow, EscapeCloses) {
