@@ -192,14 +192,14 @@ void CWindowWnd::SetWndIcon(UINT resourceId) {
                      ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON),
                      LR_DEFAULTCOLOR)));
     ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
-    kesh::UniqueIcon small(static_cast<HICON>(
+    kesh::UniqueIcon smallIcon(static_cast<HICON>(
         ::LoadImageW(instance, MAKEINTRESOURCEW(resourceId), IMAGE_ICON,
                      ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
                      LR_DEFAULTCOLOR)));
-    ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+    ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon.get()));
     // The window now shows the new icons; the ones it showed before can go.
     m_bigIcon = std::move(big);
-    m_smallIcon = std::move(small);
+    m_smallIcon = std::move(smallIcon);
 }
 
 LRESULT CWindowWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -142,6 +142,32 @@ TEST_F(WindowWndTest, RunModalAnswersTheCloseCode) {
     }
 }
 
+TEST_F(WindowWndTest, IconsAreReleasedWithTheWindowOrTheirReplacement) {
+    auto alive = [](HICON icon) {
+        ICONINFO info = {};
+        if (!GetIconInfo(icon, &info)) return false;
+        if (info.hbmColor) DeleteObject(info.hbmColor);
+        if (info.hbmMask) DeleteObject(info.hbmMask);
+        return true;
+    };
+    PlainWnd w;
+    HWND hwnd = w.CreateWnd(nullptr, L"icons", WS_POPUP, 0, 0, 0, 50, 50);
+    ASSERT_NE(hwnd, nullptr);
+    w.SetWndIcon(101);
+    auto big = reinterpret_cast<HICON>(SendMessageW(hwnd, WM_GETICON, ICON_BIG, 0));
+    auto smallIcon = reinterpret_cast<HICON>(SendMessageW(hwnd, WM_GETICON, ICON_SMALL, 0));
+    ASSERT_NE(big, nullptr);
+    ASSERT_NE(smallIcon, nullptr);
+    EXPECT_TRUE(alive(big));
+    w.SetWndIcon(101);
+    auto big2 = reinterpret_cast<HICON>(SendMessageW(hwnd, WM_GETICON, ICON_BIG, 0));
+    EXPECT_NE(big2, big);
+    EXPECT_FALSE(alive(big)) << "the replaced icon is released";
+    EXPECT_FALSE(alive(smallIcon));
+    DestroyWindow(hwnd);
+    EXPECT_FALSE(alive(big2)) << "the window's icon goes with it";
+}
+
 TEST_F(WindowWndTest, CentringOverOwnerStaysInTheWorkArea) {
     MONITORINFO mi = {};
     mi.cbSize = sizeof(mi);
