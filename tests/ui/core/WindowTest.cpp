@@ -140,6 +140,39 @@ TEST(SkinnedWindow, LayoutResourceScrollBarAndCaptionButtons) {
     ::DestroyWindow(w.GetHWND());
 }
 
+TEST(SkinnedWindow, SeparatorDragPreviewsThenResizes) {
+    SkinWindow w(L"separator.xml", 102);
+    ASSERT_TRUE(w.Open());
+    livetest::PumpFor(200);
+    CControlUI* top = w.GetManager().LocateControl(L"top");
+    ASSERT_NE(top, nullptr);
+    ASSERT_EQ(top->GetHeight(), 40);
+
+    livetest::MouseMove(w, 100, 38);
+    livetest::MouseDown(w, 100, 38);
+    livetest::MouseMove(w, 100, 58);
+    livetest::PumpFor(100);
+    // While dragging only a translucent band shows where the edge will go. The band is
+    // painted over the finished frame, so it is read from the screen.
+    ::UpdateWindow(w);
+    HDC screen = ::GetDC(w);
+    const COLORREF band = ::GetPixel(screen, 100, 58);
+    const COLORREF below = ::GetPixel(screen, 100, 50);
+    ::ReleaseDC(w, screen);
+    EXPECT_EQ(below, RGB(255, 255, 255));
+    EXPECT_LT(GetRValue(band), 0x80);
+    EXPECT_EQ(top->GetHeight(), 40);
+
+    livetest::MouseMove(w, 100, 150);  // past the maximum height
+    livetest::MouseUp(w, 100, 150);
+    livetest::PumpFor(100);
+    EXPECT_EQ(top->GetHeight(), 90);
+    const livetest::Pixels px = livetest::PrintClient(w);
+    EXPECT_EQ(px.At(100, 50), 0x00FF00u);
+    EXPECT_EQ(px.At(100, 95), 0xFFFFFFu);  // no band left behind
+    ::DestroyWindow(w.GetHWND());
+}
+
 TEST(SkinnedWindow, EscapeCloses) {
     SkinWindow w(L"main.xml", 102);
     ASSERT_TRUE(w.Open());
