@@ -34,6 +34,12 @@ function(tolu_add_gtest name)
   endif()
   include(GoogleTest)
   set(extra)
+  list(LENGTH T_RESOURCE_LOCK nlocks)
+  if(nlocks GREATER 1)
+    # The discovered tests' properties are written out as plain words: a second name would be
+    # read as a property of its own and silently drop what follows (fixtures included).
+    message(FATAL_ERROR "${name}: give one RESOURCE_LOCK name")
+  endif()
   if(T_RESOURCE_LOCK)
     list(JOIN T_RESOURCE_LOCK "\\;" locks)
     set(extra RESOURCE_LOCK "${locks}")

@@ -38,9 +38,17 @@ Downloader::Downloader(const std::string& url_, const std::string& md5_, const s
 }
 
 Downloader::~Downloader() {
+    Cancel();
+    StopThread(kStopWaitMs);
+}
+
+void Downloader::Cancel() {
     stopping_ = true;
     if (http) http->Cancel();
-    StopThread(kStopWaitMs);
+}
+
+bool Downloader::WaitIdle(DWORD ms) const {
+    return IdleEvent() == nullptr || WaitForSingleObject(IdleEvent(), ms) == WAIT_OBJECT_0;
 }
 
 DownloadState Downloader::GetState() const {

@@ -25,6 +25,12 @@ public:
     // A consistent copy of the progress record (the download thread changes it meanwhile).
     DownloadState GetState() const;
 
+    // Asks a running download to end: the current transfer is cancelled, no further attempt
+    // starts and no callback runs afterwards.
+    void Cancel();
+    // Waits up to ms for the thread to be idle (never started, or its run has ended).
+    bool WaitIdle(DWORD ms) const;
+
     std::function<void(int32_t)> retryCallback;  // attempt number from 0; on the download thread
     std::function<void()> finishCallback;        // after the last failed attempt
     std::string url;

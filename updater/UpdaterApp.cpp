@@ -5,6 +5,10 @@
 #include "Log.h"
 #include "TextConv.h"
 #include "ZipDwCfg.h"
+#include "ClientProcess.h"
+#include "TipsBoxWnd.h"
+#include "UpdaterWnd.h"
+#include "WindowManagerUI.h"
 
 namespace {
 
@@ -95,7 +99,46 @@ bool CUpdaterApp::Run(const wchar_t* cmdLine) {
     const ZipDwCfg job = parseZipConf(cmdLine);
     SetPageCallParam(job.pagecallparam);
     StartPipeServer();
-    LOG(INFO) << "job: host[" << job.host << "] path[" << job.path << "] md5[" << job.md5 << "] forcedupdate["
-              << job.forcedupdate << "]";
+
+    Veneer::CWindowManagerUI::SetInstance(instance);
+    Veneer::CWindowManagerUI::SetSkinRoot(Veneer::CWindowManagerUI::GetExeFolder().GetData());
+
+    if (job.forcedupdate == 1) {
+        const HWND client = FindWindowW(L"glimtower", nullptr);
+        {
+            CTipsBoxWnd notice(client,
+                               ConfigParser::Instance().chineseUi
+                                   ? L"您的客户端版本不可用，将更新至最新版本。"
+                                   : L"Your client will be upgraded to the newest version.",
+                               0);
+            notice.CenterOverOwner();
+            notice.RunModal();
+        }
+        kesh::KillClient();
+    }
+
+    CUpdaterWnd window;
+    window.ShowWnd(false, true);
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    RECT rc{};
+    GetWindowRect(window.GetHWND(), &rc);
+    // Measured from the screen origin, as the client expects the box in the corner.
+    SetWindowPos(window.GetHWND(), nullptr, (work.right - work.left) - (rc.right - rc.left),
+                 (work.bottom - work.top) - (rc.bottom - rc.top), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE);
+    window.StartDownload(job);
+    window.ShowWnd(true, true);
+    SetActiveWindow(window.GetHWND());
+    SetForegroundWindow(window.GetHWND());
+    Veneer::CWindowManagerUI::RunMessageLoop();
+
+    // A download still running must end before the window and its downloader go; if it cannot
+    // be stopped, the process ends here rather than free what that thread still uses.
+    if (!window.StopDownload(downloadStopWaitMs)) {
+        LOG(ERROR) << "download thread did not stop, ending the process";
+        el::Loggers::flushAll();
+        ExitProcess(0);
+    }
     return true;
 }

@@ -34,4 +34,6 @@ public:
 
     // How often Exit calls the pipe (once a second) before it gives up on a stuck server.
     int exitWakeTries = 5;
+    // How long a download still running at the end may take to stop.
+    DWORD downloadStopWaitMs = 10000;
 };

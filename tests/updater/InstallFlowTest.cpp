@@ -1,0 +1,268 @@
+// The updater run as the client starts it: a client folder with the stand-in client, the
+// updater in "temp", a web server with the update, and the windows driven from outside the way a
+// user would (keys and clicks posted to the real windows).
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "Md5.h"
+#include "TestUtil.h"
+#include "UpdaterTestUtil.h"
+
+namespace {
+
+using testutil::HostPath;
+using testutil::Narrow;
+using testutil::Widen;
+using namespace updatertest;
+
+const DWORD kClientKilled = 9;
+
+std::wstring Unique(const wchar_t* tag) {
+    return std::wstring(tag) + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(GetTickCount() % 100000);
+}
+
+std::string FileMd5(const std::wstring& path) {
+    MD5_CTX md5;
+    char hex[33] = "";
+    if (!md5.MD5File(hex, Narrow(path).c_str())) return std::string();
+    return hex;
+}
+
+bool WaitFile(const std::wstring& path, DWORD ms) {
+    const DWORD t0 = GetTickCount();
+    while (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        if (GetTickCount() - t0 > ms) return false;
+        Sleep(50);
+    }
+    return true;
+}
+
+std::string ReadText(const std::wstring& path) {
+    std::string text;
+    testutil::ReadBytes(path, text);
+    return text;
+}
+
+// The install button takes the skip button's place once the download is done.
+const POINT kInstallButton = {264, 77};
+const POINT kSkipButton = {264, 75};
+// The close button's white cross, found on the screen: the rightmost white pixels of the title
+// bar (its place follows the window's width, which a retry changes).
+POINT CloseButton(HWND h) {
+    RECT rc{};
+    GetWindowRect(h, &rc);
+    const int w = rc.right - rc.left;
+    HDC screen = GetDC(nullptr);
+    POINT found = {-1, -1};
+    for (int x = w - 1; x >= w - 60 && found.x < 0; --x) {
+        for (int y = 6; y < 24; ++y) {
+            if (GetPixel(screen, rc.left + x, rc.top + y) == RGB(255, 255, 255)) {
+                found = {x - 3, 15};
+                break;
+            }
+        }
+    }
+    ReleaseDC(nullptr, screen);
+    return found;
+}
+
+// One client folder laid out as on a classroom PC: <root>\Client\ with the stand-in client, its
+// configuration and the launch target, and the updater in <root>\Client\temp\.
+class UpdaterRun : public testing::Test {
+protected:
+    void SetUp() override {
+        prog = Unique(L"lumT");
+        launchName = prog + L"Launch.exe";
+        client = dir / L"Client";
+        temp = client + L"\\temp";
+        ASSERT_TRUE(testutil::MakeDirs(temp));
+        const std::string config = "<Product><ProgName>" + Narrow(prog) + ".exe</ProgName><LaunchName>" +
+                                   Narrow(launchName) + "</LaunchName><CacheName>" + Narrow(prog) +
+                                   "</CacheName></Product>";
+        ASSERT_TRUE(testutil::WriteBytes(client + L"\\ProductConfig.xml", config));
+        ASSERT_TRUE(testutil::CopyTo(HostPath(STANDIN_CLIENT_EXE), client + L"\\" + prog + L".exe"));
+        ASSERT_TRUE(testutil::CopyTo(HostPath(LAUNCH_TARGET_EXE), client + L"\\" + launchName));
+        ASSERT_TRUE(testutil::CopyTo(HostPath(UPDATER_EXE), temp + L"\\Updater.exe"));
+        ASSERT_TRUE(testutil::CopyTo(HostPath(ZLIB_DLL), temp + L"\\zlib.dll"));
+        launchRecord = dir / L"launched.txt";
+        SetEnvironmentVariableW(L"TOLU_LAUNCH_RECORD", launchRecord.c_str());
+        std::string port = ReadText(HostPath(WEB_DIR) + L"\\port");
+        while (!port.empty() && (port.back() == '\n' || port.back() == '\r')) port.pop_back();
+        ASSERT_FALSE(port.empty()) << "web server not running";
+        host = "127.0.0.1:" + port;
+    }
+    void TearDown() override {
+        RegDeleteTreeW(HKEY_CURRENT_USER, (L"SOFTWARE\\" + prog).c_str());
+        SetEnvironmentVariableW(L"TOLU_LAUNCH_RECORD", nullptr);
+    }
+
+    // Serves one of the made archives under a name of this test; returns its address and MD5.
+    std::string Serve(const wchar_t* payload, std::string& md5) {
+        const std::wstring name = prog + L".zip";
+        EXPECT_TRUE(testutil::CopyTo(HostPath(PAYLOAD_DIR) + L"\\" + payload, HostPath(WEB_DIR) + L"\\www\\" + name));
+        md5 = FileMd5(HostPath(PAYLOAD_DIR) + L"\\" + payload);
+        return "http://" + host + "/" + Narrow(name);
+    }
+
+    void StartClient(Proc& p, const std::wstring& extra = L"") {
+        record = dir / L"client-record.txt";
+        ASSERT_TRUE(Start(p, client + L"\\" + prog + L".exe",
+                          L"--record=\"" + record + L"\" --ready=\"" + (dir / L"ready") + L"\" --lifetime=200000 " + extra));
+        ASSERT_TRUE(WaitFile(dir / L"ready", 15000));
+    }
+
+    void StartUpdater(Proc& p, const std::string& args) { ASSERT_TRUE(Start(p, temp + L"\\Updater.exe", Widen(args))); }
+
+    testutil::TempDir dir{L"upd"};
+    std::wstring prog, launchName, client, temp, launchRecord, record;
+    std::string host;
+};
+
+TEST_F(UpdaterRun, InstallNowStopsTheClientAndStartsTheLauncher) {
+    std::string md5;
+    const std::string url = Serve(L"payload.zip", md5);
+    Proc clientProc;
+    StartClient(clientProc);
+    Proc updater;
+    StartUpdater(updater, "-url=" + url + " -md5=" + md5 + " -pagecallparam=\"page=7 user=3\"");
+
+    // The progress window sits in the corner of the work area, 310 x 100.
+    HWND progress = WaitWindow(L"kesh_updater_wnd_class_name", updater.pid, 15000);
+    ASSERT_NE(progress, nullptr);
+    RECT work{}, rc{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    GetWindowRect(progress, &rc);
+    EXPECT_EQ(rc.right - rc.left, 310);
+    EXPECT_EQ(rc.bottom - rc.top, 100);
+    EXPECT_EQ(rc.left, (work.right - work.left) - 310);
+    EXPECT_EQ(rc.top, (work.bottom - work.top) - 100);
+    wchar_t title[64] = {};
+    GetWindowTextW(progress, title, 64);
+    EXPECT_STREQ(title, L"升级程序");
+
+    ASSERT_TRUE(WaitFile(temp + L"\\update.zip", 20000));
+    Sleep(2500);  // the next progress tick swaps in the install button
+    Click(progress, kInstallButton.x, kInstallButton.y);
+
+    // The client is stopped the way the updater stops it.
+    EXPECT_EQ(clientProc.Wait(15000), kClientKilled);
+    HWND done = WaitWindow(L"kesh_updater_launch_wnd_class_name", updater.pid, 15000);
+    ASSERT_NE(done, nullptr);
+    GetWindowRect(done, &rc);
+    EXPECT_EQ(rc.right - rc.left, 420);
+    EXPECT_EQ(rc.bottom - rc.top, 210);
+    // Not started before the window is closed.
+    EXPECT_EQ(GetFileAttributesW(launchRecord.c_str()), INVALID_FILE_ATTRIBUTES);
+    Key(done, VK_RETURN);
+
+    EXPECT_EQ(updater.Wait(20000), 0u);
+    ASSERT_TRUE(WaitFile(launchRecord, 10000));
+    const std::string launched = ReadText(launchRecord);
+    EXPECT_NE(launched.find(Narrow(launchName)), std::string::npos) << launched;
+    EXPECT_NE(launched.find("page=7 user=3"), std::string::npos) << launched;
+    // Nothing was unpacked and nothing told the client: only forced updates do that.
+    EXPECT_EQ(GetFileAttributesW((dir / L"lumora.dat").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(ReadText(record).find("msg1"), std::string::npos);
+}
+
+TEST_F(UpdaterRun, ForcedUpdateNoticeUnpackAndTellTheClient) {
+    std::string md5;
+    const std::string url = Serve(L"payload.zip", md5);
+    const std::wstring target = dir / L"target";
+    ASSERT_TRUE(testutil::MakeDirs(target));
+    // The real client serves its pipe; once it is stopped a second listener (another image name)
+    // keeps the pipe so the "extracted" message can be seen.
+    Proc clientProc;
+    StartClient(clientProc);
+    HWND clientWnd = WaitWindow(L"glimtower", clientProc.pid, 5000, false);
+    ASSERT_NE(clientWnd, nullptr);
+
+    SetEnvironmentVariableW(L"TOLU_LAUNCH_RECORD", launchRecord.c_str());
+    Proc updater;
+    StartUpdater(updater, "-url=" + url + " -md5=" + md5 + " -forcedupdate=1 -pagecallparam=forced -extractpath=\"" +
+                              Narrow(target) + "\" -clientexe=\"" + Narrow(client + L"\\" + launchName) + "\"");
+
+    HWND notice = WaitWindow(L"kesh_updater_tips_wnd_class_name", updater.pid, 15000);
+    ASSERT_NE(notice, nullptr);
+    EXPECT_EQ(GetWindow(notice, GW_OWNER), clientWnd);
+    RECT rc{};
+    GetWindowRect(notice, &rc);
+    EXPECT_EQ(rc.right - rc.left, 310);
+    Key(notice, VK_RETURN);
+    EXPECT_EQ(clientProc.Wait(15000), kClientKilled);
+
+    Proc observer;
+    const std::wstring observerExe = client + L"\\observer.exe";
+    ASSERT_TRUE(testutil::CopyTo(HostPath(STANDIN_CLIENT_EXE), observerExe));
+    const std::wstring observed = dir / L"observer-record.txt";
+    ASSERT_TRUE(Start(observer, observerExe,
+                      L"--no-window --no-pevlib --launch-name=" + launchName + L" --record=\"" + observed +
+                          L"\" --ready=\"" + (dir / L"observer-ready") + L"\" --lifetime=200000"));
+    ASSERT_TRUE(WaitFile(dir / L"observer-ready", 15000));
+
+    // A forced job installs by itself once the download is done.
+    HWND done = WaitWindow(L"kesh_updater_launch_wnd_class_name", updater.pid, 40000);
+    ASSERT_NE(done, nullptr);
+    EXPECT_EQ(ReadText(target + L"\\bin\\tool.txt"), "version 2\n");
+    EXPECT_TRUE(WaitFile(target + L"\\bin\\deeper\\empty.txt", 1000));
+    const std::string told = ReadText(observed);
+    EXPECT_NE(told.find(" 6 " + std::string("6d7367313a31")), std::string::npos) << told;  // "msg1:1"
+    Key(done, VK_ESCAPE);
+    EXPECT_EQ(updater.Wait(20000), 0u);
+    ASSERT_TRUE(WaitFile(launchRecord, 10000));
+    EXPECT_NE(ReadText(launchRecord).find("forced"), std::string::npos);
+}
+
+TEST_F(UpdaterRun, GivingUpTellsTheClientOnceAndShowsClose) {
+    // Every attempt fails: ten of them, then one "msg1:0" and the close button.
+    const std::string url = "http://" + host + "/" + Narrow(prog) + "-missing.zip";
+    Proc clientProc;
+    StartClient(clientProc);
+    testutil::ScopedUserKey lang(L"SOFTWARE\\" + prog + L"\\Language");
+    ASSERT_TRUE(lang.SetString(nullptr, L"en-US"));
+    Proc updater;
+    StartUpdater(updater, "-url=" + url + " -md5=00000000000000000000000000000000");
+    HWND progress = WaitWindow(L"kesh_updater_wnd_class_name", updater.pid, 15000);
+    ASSERT_NE(progress, nullptr);
+    wchar_t title[64] = {};
+    GetWindowTextW(progress, title, 64);
+    EXPECT_STREQ(title, L"Update Program");
+
+    const DWORD t0 = GetTickCount();
+    while (ReadText(record).find("6d7367313a30") == std::string::npos && GetTickCount() - t0 < 90000) Sleep(200);
+    Sleep(1500);
+    const std::string told = ReadText(record);
+    size_t count = 0;
+    for (size_t at = told.find("6d7367313a30"); at != std::string::npos; at = told.find("6d7367313a30", at + 1)) ++count;
+    EXPECT_EQ(count, 1u) << told;
+    // Still open; the close button quits without telling the client again.
+    EXPECT_EQ(updater.Wait(0), STILL_ACTIVE);
+    // A second failed attempt widened the window once.
+    RECT rc{};
+    GetWindowRect(progress, &rc);
+    EXPECT_EQ(rc.right - rc.left, 360);
+    const POINT close = CloseButton(progress);
+    ASSERT_GT(close.x, 0) << "close button not shown";
+    Click(progress, close.x, close.y);
+    EXPECT_EQ(updater.Wait(15000), 0u);
+    Sleep(300);
+    const std::string after = ReadText(record);
+    EXPECT_EQ(after.find("6d7367313a30", after.find("6d7367313a30") + 1), std::string::npos) << after;
+}
+
+TEST_F(UpdaterRun, SkipDuringADownloadEndsCleanly) {
+    // Nothing listens at the address: the download thread is between attempts when "skip" comes.
+    Proc updater;
+    StartUpdater(updater, "-url=http://127.0.0.1:1/x.zip -md5=00000000000000000000000000000000");
+    HWND progress = WaitWindow(L"kesh_updater_wnd_class_name", updater.pid, 15000);
+    ASSERT_NE(progress, nullptr);
+    Sleep(500);
+    Click(progress, kSkipButton.x, kSkipButton.y);
+    EXPECT_EQ(updater.Wait(15000), 0u);
+    EXPECT_EQ(GetFileAttributesW(launchRecord.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+}  // namespace

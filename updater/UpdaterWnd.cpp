@@ -1,0 +1,160 @@
+#include "UpdaterWnd.h"
+
+#include <cstdio>
+
+#include "ClientProcess.h"
+#include "ConfigParser.h"
+#include "Log.h"
+
+namespace {
+
+// Messages the download thread posts; the window's controls are touched on the UI thread only.
+const UINT kMsgRetry = WM_APP + 0x21;
+const UINT kMsgFinished = WM_APP + 0x22;
+
+bool Chinese() { return ConfigParser::Instance().chineseUi; }
+
+}  // namespace
+
+CUpdaterWnd::CUpdaterWnd() {
+    CreateWnd(nullptr, Chinese() ? L"升级程序" : L"Update Program", 0x10CF0000, 0x100, CW_USEDEFAULT, CW_USEDEFAULT,
+              CW_USEDEFAULT, CW_USEDEFAULT);
+    SetWndIcon(101);
+}
+
+CUpdaterWnd::~CUpdaterWnd() {
+    // The download thread may still call back into this object: stop it while the object is whole.
+    downloader_.reset();
+    DestroyNativeWindow();
+}
+
+const wchar_t* CUpdaterWnd::GetRegisteredClassName() const { return L"kesh_updater_wnd_class_name"; }
+
+Veneer::CUIString CUpdaterWnd::GetLayoutFile() const {
+    return Veneer::CUIString(Chinese() ? L"UpdaterWnd.xml" : L"UpdaterWnd_en.xml");
+}
+
+void CUpdaterWnd::OnLayoutReady() {
+    tipsLabel_ = static_cast<Veneer::CLabelUI*>(m_manager.LocateControl(L"tipsLabel"));
+    closeButton_ = static_cast<Veneer::CButtonUI*>(m_manager.LocateControl(L"closeButton"));
+    skipButton_ = static_cast<Veneer::CButtonUI*>(m_manager.LocateControl(L"skipButton"));
+    buttonLayout_ = static_cast<Veneer::CHorizontalLayoutUI*>(m_manager.LocateControl(L"buttonLayout"));
+    progressLayout_ = static_cast<Veneer::CHorizontalLayoutUI*>(m_manager.LocateControl(L"progressLayout"));
+    downloadProgress_ = static_cast<Veneer::CProgressUI*>(m_manager.LocateControl(L"downloadProgress"));
+}
+
+void CUpdaterWnd::StartDownload(const ZipDwCfg& job) {
+    job_ = job;
+    if (job_.forcedupdate != 0 && skipButton_ != nullptr) skipButton_->SetVisible(false);
+    downloader_ = std::make_shared<ZipDownloader>(job_);
+    // The callbacks only post to the window handle kept here; the download thread never touches
+    // a control. The object outlives the thread: its destructor stops the download first.
+    hwnd_ = GetHWND();
+    downloader_->retryCallback = [this](int32_t attempt) { OnRetry(static_cast<unsigned>(attempt)); };
+    downloader_->finishCallback = [this]() { OnDownloadFinished(); };
+    downloader_->Start();
+    SetTimer(hwnd_, DownloadProgressTimer, 1000, nullptr);
+}
+
+bool CUpdaterWnd::StopDownload(DWORD ms) {
+    if (!downloader_) return true;
+    downloader_->Cancel();
+    return downloader_->WaitIdle(ms);
+}
+
+void CUpdaterWnd::OnRetry(unsigned attempt) {
+    ::PostMessageW(hwnd_, kMsgRetry, attempt, 0);
+    Sleep(2000);
+}
+
+void CUpdaterWnd::OnDownloadFinished() { ::PostMessageW(hwnd_, kMsgFinished, 0, 0); }
+
+void CUpdaterWnd::UpdateProgress(int percent) {
+    const bool chinese = Chinese();
+    const int retry = retry_;
+    wchar_t suffix[260] = L"";
+    if (retry != 0)
+        swprintf(suffix, 260, chinese ? L"（重试第%d次)" : L"（Retring for %d times)", retry);
+    if (retry == 1) {
+        RECT rc;
+        GetWindowRect(GetHWND(), &rc);
+        SetWindowPos(GetHWND(), nullptr, rc.right - 360, rc.top, 360, rc.bottom - rc.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    const wchar_t* message;
+    if (job_.forcedupdate != 0) {
+        message = chinese ? L"正在为您准备客户端新版本，请稍候......"
+                          : L"The newest client application is downloading, please wait......";
+    } else {
+        message = chinese ? L"新版本下载中，建议下载完成后再进入教室"
+                          : L"Downloading the newest client application, please wait......";
+    }
+    const int shown = static_cast<unsigned>(percent) <= 99u ? percent : 100;
+    wchar_t text[260];
+    swprintf(text, 260, L"%ls...%d%%%ls", message, shown, suffix);
+    if (tipsLabel_ != nullptr) tipsLabel_->SetText(text);
+    if (downloadProgress_ != nullptr) downloadProgress_->SetValue(shown);
+
+    if (downloader_ && downloader_->done) {
+        KillTimer(GetHWND(), DownloadProgressTimer);
+        if (closeButton_ != nullptr) closeButton_->SetVisible(true);
+        if (job_.forcedupdate != 0) {
+            Sleep(1000);
+            downloader_->DoInstall();
+            PostQuitMessage(0);
+        } else {
+            if (tipsLabel_ != nullptr)
+                tipsLabel_->SetText(chinese ? L"新版本将在下次启动时安装，您也可以立即安装！"
+                                            : L"New version is ready, install now or later");
+            if (progressLayout_ != nullptr) progressLayout_->SetVisible(false);
+            if (buttonLayout_ != nullptr) buttonLayout_->SetVisible(true);
+        }
+    }
+}
+
+LRESULT CUpdaterWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CLOSE: {
+        std::string launchName;
+        char name[260] = "";
+        if (ConfigParser::Instance().GetValue("LaunchName", launchName))
+            snprintf(name, sizeof(name), "LU_%s", launchName.c_str());
+        kesh::WritePipeBuf(kesh::StringToWString(name), L"msg1:0");
+        PostQuitMessage(0);
+        return 0;
+    }
+    case WM_QUIT:
+        PostQuitMessage(0);
+        return 0;
+    case kMsgRetry:
+        retry_ = static_cast<int>(wParam);
+        return 0;
+    case kMsgFinished:
+        KillTimer(GetHWND(), DownloadProgressTimer);
+        if (closeButton_ != nullptr) closeButton_->SetVisible(true);
+        return 0;
+    case WM_TIMER:
+        if (wParam == DownloadProgressTimer) {
+            int percent = 0;
+            if (downloader_) {
+                const DownloadState state = downloader_->GetState();
+                if (state.total != 0) percent = static_cast<int>(state.downloaded * 100 / state.total);
+            }
+            UpdateProgress(percent);
+        }
+        break;
+    default:
+        break;
+    }
+    return CKeshWndBase::HandleMessage(message, wParam, lParam);
+}
+
+void CUpdaterWnd::Notify(Veneer::TNotification& msg) {
+    if (!(msg.type == L"click") || msg.sender == nullptr) return;
+    const Veneer::CUIString name = msg.sender->GetName();
+    if (name == L"closeButton" || name == L"skipButton") {
+        PostQuitMessage(0);
+    } else if (name == L"installButton") {
+        if (downloader_) downloader_->DoInstall();
+        PostQuitMessage(0);
+    }
+}

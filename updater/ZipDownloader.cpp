@@ -1,0 +1,85 @@
+#include "ZipDownloader.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdio>
+
+#include "ClientProcess.h"
+#include "ConfigParser.h"
+#include "LaunchWnd.h"
+#include "Log.h"
+#include "TipsBoxWnd.h"
+#include "ZipExtractTask.h"
+
+namespace {
+
+// "LU_" + "LaunchName": the pipe the client serves for the updater's messages.
+std::wstring ClientPipeName() {
+    std::string launchName;
+    char name[260] = "";
+    if (ConfigParser::Instance().GetValue("LaunchName", launchName))
+        snprintf(name, sizeof(name), "LU_%s", launchName.c_str());
+    return kesh::StringToWString(name);
+}
+
+}  // namespace
+
+ZipDownloader::ZipDownloader(const ZipDwCfg& job)
+    : Downloader(job.url, job.md5, job.host, job.path, job.forcedupdate != 0), job_(job) {}
+
+void ZipDownloader::DoInstall() {
+    if (installing_.exchange(true)) return;
+    LOG(INFO) << "begin to install";
+
+    const std::string progName = kesh::GetProgName();
+    const DWORD killStart = GetTickCount();
+    while (FindProcess_ByName(progName) != 0) {
+        if (GetTickCount() - killStart > killWaitMs) {
+            LOG(ERROR) << "the client is still running, installing anyway";
+            break;
+        }
+        LOG(INFO) << "Zqv is running";
+        kesh::KillClient();
+        Sleep(500);
+    }
+
+    const std::string zipPath = kesh::WStringToString(job_.zipPath);
+    const std::string folder = kesh::WStringToString(job_.clientDic);
+    LOG(INFO) << "zipname: " << zipPath << "  unzipFolder: %s " << folder;
+    ZipExtractTask task(zipPath, folder);
+
+    const DWORD t0 = GetTickCount();
+    while (job_.forcedupdate != 0) {
+        if (task.TryExtract()) {
+            kesh::WritePipeBuf(ClientPipeName(), L"msg1:1");
+            LOG(INFO) << "install success";
+            break;
+        }
+        if (GetTickCount() - t0 > extractWaitMs) {
+            LOG(INFO) << "update install failed";
+            const bool chinese = ConfigParser::Instance().chineseUi;
+            CTipsBoxWnd box(nullptr,
+                            chinese ? L"升级出问题了,请下载完整安装包~"
+                                    : L"There are some problems in Updating, Please download full installer from website~",
+                            2);
+            if (box.confirmButton != nullptr) box.confirmButton->SetText(chinese ? L"前往下载" : L"Go Downloading Page");
+            box.RunModal();
+            break;
+        }
+        Sleep(2000);
+    }
+
+    if (job_.runLaunch) {
+        LOG(INFO) << "run launch exe";
+        Sleep(300);
+        CLaunchWnd done;
+        done.CenterOverOwner();
+        done.RunModal();
+        const std::string exe = kesh::WStringToString(job_.clientExePath);
+        const std::string param = GetPageCallParam();
+        LOG(INFO) << "clientExePath: " << exe << " pageCallParam: " << param;
+        ShellExecuteA(nullptr, "open", exe.c_str(), param.c_str(), nullptr, SW_SHOWNORMAL);
+    }
+    installing_ = false;
+}
