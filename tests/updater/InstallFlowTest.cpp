@@ -134,7 +134,12 @@ TEST_F(UpdaterRun, InstallNowStopsTheClientAndStartsTheLauncher) {
     ASSERT_NE(progress, nullptr);
     RECT work{}, rc{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    GetWindowRect(progress, &rc);
+    // The window exists (and is briefly visible where the system put it) before it is placed.
+    for (int i = 0; i < 60; ++i) {
+        GetWindowRect(progress, &rc);
+        if (rc.left == (work.right - work.left) - 310 && IsWindowVisible(progress)) break;
+        Sleep(50);
+    }
     EXPECT_EQ(rc.right - rc.left, 310);
     EXPECT_EQ(rc.bottom - rc.top, 100);
     EXPECT_EQ(rc.left, (work.right - work.left) - 310);
