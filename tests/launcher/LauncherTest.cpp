@@ -290,4 +290,24 @@ TEST_F(Launcher, StartUpCleansTempAppliesTheUpdateAndRegistersTheScheme) {
     RegDeleteTreeW(HKEY_CLASSES_ROOT, L"nembrisk");
 }
 
+TEST_F(Launcher, APathTooLongForTheSchemeCommandIsNotRegistered) {
+    // A launcher path of 253 characters leaves no room for the quotes, the blank and "%1".
+    std::wstring folder = app_.path();
+    while (folder.size() + 1 + 100 + 17 < 253) folder += L"\\" + std::wstring(100, L'd');
+    folder += L"\\" + std::wstring(253 - folder.size() - 1 - 17, L'e');
+    const std::wstring exe = folder + L"\\lumoraLaunch.exe";
+    ASSERT_EQ(exe.size(), 253u);
+    ASSERT_TRUE(testutil::MakeDirs(folder));
+    ASSERT_TRUE(testutil::CopyTo(app_ / L"lumoraLaunch.exe", exe));
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, L"nembrisk");
+
+    const testutil::RunResult r = testutil::Run(exe, L"x", 60000);
+    ASSERT_TRUE(r.started);
+    EXPECT_EQ(r.exitCode, 0u);
+    EXPECT_NE(r.output.find("launcher path too long, URL scheme not registered"), std::string::npos) << r.output;
+    HKEY key = nullptr;
+    EXPECT_NE(RegOpenKeyExW(HKEY_CLASSES_ROOT, L"nembrisk", 0, KEY_QUERY_VALUE, &key), ERROR_SUCCESS);
+    if (key) RegCloseKey(key);
+}
+
 }  // namespace
