@@ -78,9 +78,11 @@ void AnswerPrompt(int button, DWORD timeoutMs, Prompt& prompt, const std::atomic
         for (const wchar_t* caption : {L"Prompt", L"提示"}) {
             if (!box) box = FindWindowW(L"#32770", caption);
         }
-        if (box) {
+        // Read it once it is shown: the box is found while its texts are still being set.
+        if (box && IsWindowVisible(box)) {
             prompt.seen = true;
             prompt.caption = WindowText(box);
+            prompt.texts.clear();
             for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
                 wchar_t cls[64] = {};
                 GetClassNameW(child, cls, 64);
