@@ -48,6 +48,9 @@ std::string ReadText(const std::wstring& path) {
 
 // The install button takes the skip button's place once the download is done.
 const POINT kInstallButton = {264, 77};
+const uint32_t kTitleBlue = 0x1694FF;
+const uint32_t kBodyGrey = 0xF8F8F8;
+const uint32_t kProgressTrack = 0xDDE3EA;
 const POINT kSkipButton = {264, 75};
 // The close button's white cross, found on the screen: the rightmost white pixels of the title
 // bar (its place follows the window's width, which a retry changes).
@@ -67,6 +70,18 @@ POINT CloseButton(HWND h) {
     }
     ReleaseDC(nullptr, screen);
     return found;
+}
+
+// The progress window exists (and is briefly visible where the system put it) before the
+// updater places it in the corner of the work area.
+void WaitPlacedInTheCorner(HWND progress) {
+    RECT work{}, rc{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    for (int i = 0; i < 100; ++i) {
+        GetWindowRect(progress, &rc);
+        if (rc.right == work.right - work.left && IsWindowVisible(progress)) return;
+        Sleep(50);
+    }
 }
 
 // One client folder laid out as on a classroom PC: <root>\Client\ with the stand-in client, its
@@ -134,12 +149,8 @@ TEST_F(UpdaterRun, InstallNowStopsTheClientAndStartsTheLauncher) {
     ASSERT_NE(progress, nullptr);
     RECT work{}, rc{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    // The window exists (and is briefly visible where the system put it) before it is placed.
-    for (int i = 0; i < 60; ++i) {
-        GetWindowRect(progress, &rc);
-        if (rc.left == (work.right - work.left) - 310 && IsWindowVisible(progress)) break;
-        Sleep(50);
-    }
+    WaitPlacedInTheCorner(progress);
+    GetWindowRect(progress, &rc);
     EXPECT_EQ(rc.right - rc.left, 310);
     EXPECT_EQ(rc.bottom - rc.top, 100);
     EXPECT_EQ(rc.left, (work.right - work.left) - 310);
@@ -148,8 +159,27 @@ TEST_F(UpdaterRun, InstallNowStopsTheClientAndStartsTheLauncher) {
     GetWindowTextW(progress, title, 64);
     EXPECT_STREQ(title, L"升级程序");
 
+    // The client sends another parameter on the updater's pipe; it wins over the command line's.
+    const std::wstring pipe = L"\\\\.\\Pipe\\CU_" + prog;
+    bool sent = false;
+    for (int i = 0; i < 100 && !sent; ++i) {
+        HANDLE h = CreateFileW(pipe.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (h != INVALID_HANDLE_VALUE) {
+            DWORD written = 0;
+            sent = WriteFile(h, "from-pipe 42", 12, &written, nullptr) && written == 12;
+            CloseHandle(h);
+        }
+        if (!sent) Sleep(50);
+    }
+    EXPECT_TRUE(sent);
+
     ASSERT_TRUE(WaitFile(temp + L"\\update.zip", 20000));
     Sleep(2500);  // the next progress tick swaps in the install button
+    const Shot shot = Capture(progress);
+    SaveBmp(shot, L"updater-ready.bmp");
+    EXPECT_EQ(shot.At(5, 5), kTitleBlue);
+    EXPECT_EQ(shot.At(5, 50), kBodyGrey);
+    EXPECT_EQ(shot.At(kInstallButton.x - 30, kInstallButton.y - 8), kTitleBlue);  // the install button's face
     Click(progress, kInstallButton.x, kInstallButton.y);
 
     // The client is stopped the way the updater stops it.
@@ -167,7 +197,8 @@ TEST_F(UpdaterRun, InstallNowStopsTheClientAndStartsTheLauncher) {
     ASSERT_TRUE(WaitFile(launchRecord, 10000));
     const std::string launched = ReadText(launchRecord);
     EXPECT_NE(launched.find(Narrow(launchName)), std::string::npos) << launched;
-    EXPECT_NE(launched.find("page=7 user=3"), std::string::npos) << launched;
+    EXPECT_NE(launched.find("from-pipe 42"), std::string::npos) << launched;
+    EXPECT_EQ(launched.find("page=7"), std::string::npos) << launched;
     // Nothing was unpacked and nothing told the client: only forced updates do that.
     EXPECT_EQ(GetFileAttributesW((dir / L"lumora.dat").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(ReadText(record).find("msg1"), std::string::npos);
@@ -196,6 +227,13 @@ TEST_F(UpdaterRun, ForcedUpdateNoticeUnpackAndTellTheClient) {
     RECT rc{};
     GetWindowRect(notice, &rc);
     EXPECT_EQ(rc.right - rc.left, 310);
+    Sleep(300);
+    const Shot noticeShot = Capture(notice);
+    SaveBmp(noticeShot, L"notice.bmp");
+    EXPECT_EQ(noticeShot.At(5, 5), kTitleBlue);
+    // Only the confirm button shows (type 0): its blue face, and no cancel button left of it.
+    EXPECT_GT(noticeShot.Count(kTitleBlue, RECT{225, 60, 310, 100}), 300);
+    EXPECT_EQ(noticeShot.Count(0xFFFFFF, RECT{140, 60, 220, 100}), 0);
     Key(notice, VK_RETURN);
     EXPECT_EQ(clientProc.Wait(15000), kClientKilled);
 
@@ -211,6 +249,12 @@ TEST_F(UpdaterRun, ForcedUpdateNoticeUnpackAndTellTheClient) {
     // A forced job installs by itself once the download is done.
     HWND done = WaitWindow(L"kesh_updater_launch_wnd_class_name", updater.pid, 40000);
     ASSERT_NE(done, nullptr);
+    Sleep(300);
+    const Shot doneShot = Capture(done);
+    SaveBmp(doneShot, L"update-complete.bmp");
+    EXPECT_EQ(doneShot.At(5, 5), kTitleBlue);
+    EXPECT_EQ(doneShot.At(5, 100), kBodyGrey);
+    EXPECT_GT(doneShot.Count(kTitleBlue, RECT{0, 32, 420, 210}), 1000);  // the launch button
     EXPECT_EQ(ReadText(target + L"\\bin\\tool.txt"), "version 2\n");
     EXPECT_TRUE(WaitFile(target + L"\\bin\\deeper\\empty.txt", 1000));
     const std::string told = ReadText(observed);
@@ -268,6 +312,94 @@ TEST_F(UpdaterRun, SkipDuringADownloadEndsCleanly) {
     Click(progress, kSkipButton.x, kSkipButton.y);
     EXPECT_EQ(updater.Wait(15000), 0u);
     EXPECT_EQ(GetFileAttributesW(launchRecord.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(UpdaterRun, ProgressWindowInBothLanguagesAndEscape) {
+    // Nothing listens at the address, so the window stays at 0 % while the attempts fail.
+    const struct {
+        const wchar_t* language;
+        const wchar_t* title;
+    } cases[] = {{L"zh-CN", L"升级程序"}, {L"en-US", L"Update Program"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(c.language));
+        testutil::ScopedUserKey lang(L"SOFTWARE\\" + prog + L"\\Language");
+        ASSERT_TRUE(lang.SetString(nullptr, c.language));
+        Proc clientProc;
+        StartClient(clientProc);
+        Proc updater;
+        StartUpdater(updater, "-url=http://127.0.0.1:1/x.zip -md5=00000000000000000000000000000000 -forcedupdate=2");
+        HWND progress = WaitWindow(L"kesh_updater_wnd_class_name", updater.pid, 15000);
+        ASSERT_NE(progress, nullptr);
+        wchar_t title[64] = {};
+        GetWindowTextW(progress, title, 64);
+        EXPECT_STREQ(title, c.title);
+        WaitPlacedInTheCorner(progress);
+        Sleep(1500);  // the first tick has drawn the text and the bar
+        const Shot shot = Capture(progress);
+        SaveBmp(shot, std::wstring(L"progress-") + c.language + L".bmp");
+        EXPECT_EQ(shot.At(5, 5), kTitleBlue);
+        EXPECT_EQ(shot.At(5, 50), kBodyGrey);
+        // The bar's empty track at 0 %, and the title and tips drawn as glyphs.
+        EXPECT_EQ(shot.At(60, 75), kProgressTrack);
+        EXPECT_LT(shot.Count(kTitleBlue, RECT{10, 0, 200, 30}), 190 * 30 - 50);
+        EXPECT_LT(shot.Count(kBodyGrey, RECT{10, 30, 300, 60}), 290 * 30 - 50);
+        // A forced-update value of 2 hides the skip button: no blue face where it would be.
+        EXPECT_EQ(shot.Count(kTitleBlue, RECT{229, 62, 300, 88}), 0);
+
+        // Escape closes the window the way closing it does: the client is told "msg1:0".
+        Key(progress, VK_ESCAPE);
+        EXPECT_EQ(updater.Wait(15000), 0u);
+        Sleep(300);
+        const std::string told = ReadText(record);
+        EXPECT_NE(told.find(" 6 6d7367313a30"), std::string::npos) << told;
+        DeleteFileW(record.c_str());
+        DeleteFileW((dir / L"ready").c_str());
+    }
+}
+
+TEST_F(UpdaterRun, ForcedUpdateWhoseUnpackFailsShowsTheFailureNotice) {
+    // The download checks out (its digest is the one asked for) but it is no archive: the
+    // install retries for a minute, then says so and starts the program all the same.
+    std::string md5;
+    const std::string url = Serve(L"notazip.zip", md5);
+    const std::wstring target = dir / L"target";
+    ASSERT_TRUE(testutil::MakeDirs(target));
+    Proc updater;
+    StartUpdater(updater, "-url=" + url + " -md5=" + md5 + " -forcedupdate=1 -pagecallparam=after-failure -extractpath=\"" +
+                              Narrow(target) + "\" -clientexe=\"" + Narrow(client + L"\\" + launchName) + "\"");
+    HWND notice = WaitWindow(L"kesh_updater_tips_wnd_class_name", updater.pid, 15000);
+    ASSERT_NE(notice, nullptr);
+    EXPECT_EQ(GetWindow(notice, GW_OWNER), nullptr);  // no client window to sit on
+    Key(notice, VK_RETURN);
+    for (int i = 0; i < 100 && IsWindow(notice); ++i) Sleep(50);
+    ASSERT_FALSE(IsWindow(notice));
+
+    const auto start = std::chrono::steady_clock::now();
+    HWND failure = nullptr;
+    while (failure == nullptr && std::chrono::steady_clock::now() - start < std::chrono::seconds(100)) {
+        failure = WaitWindow(L"kesh_updater_tips_wnd_class_name", updater.pid, 1000);
+    }
+    ASSERT_NE(failure, nullptr);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::seconds(55));
+    EXPECT_EQ(GetFileAttributesW(launchRecord.c_str()), INVALID_FILE_ATTRIBUTES);
+    Key(failure, VK_RETURN);
+    HWND done = WaitWindow(L"kesh_updater_launch_wnd_class_name", updater.pid, 15000);
+    ASSERT_NE(done, nullptr);
+    Key(done, VK_RETURN);
+    EXPECT_EQ(updater.Wait(20000), 0u);
+    ASSERT_TRUE(WaitFile(launchRecord, 10000));
+    EXPECT_NE(ReadText(launchRecord).find("after-failure"), std::string::npos);
+    // Nothing half-unpacked in the target folder.
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((target + L"\\*").c_str(), &fd);
+    int entries = 0;
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            if (wcscmp(fd.cFileName, L".") != 0 && wcscmp(fd.cFileName, L"..") != 0) ++entries;
+        } while (FindNextFileW(h, &fd));
+        FindClose(h);
+    }
+    EXPECT_EQ(entries, 0);
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace updatertest {
 
@@ -23,6 +25,19 @@ bool Start(Proc& p, const std::wstring& exe, const std::wstring& args);
 HWND WaitWindow(const wchar_t* cls, DWORD pid, DWORD ms, bool visibleOnly = true);
 
 void Click(HWND h, int x, int y);
+
+// The window's pixels as they are on the screen (0x00RRGGBB, row by row from the top).
+struct Shot {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;
+    uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+    // Pixels of colour c within the rectangle.
+    int Count(uint32_t c, RECT r) const;
+};
+Shot Capture(HWND h);
+// Writes the shot as a 24-bit BMP (for people looking at a failure).
+bool SaveBmp(const Shot& shot, const std::wstring& path);
 void Key(HWND h, WPARAM vk);
 
 }  // namespace updatertest
