@@ -106,10 +106,18 @@ for i in 0 1 2 3 4 5; do
   grep -q '^exit_code=0$' "$work/runs/start$i" || { echo "[bench] updater start failed:" >&2; cat "$work/runs/start$i" >&2; exit 1; }
 done
 
+# For scale: a program that only writes its command line and ends, started the same way.
+echo "[bench] a bare program's start (5 runs)"
+export TOLU_LAUNCH_RECORD
+for i in 1 2 3 4 5; do
+  rm -f "$root/bare.txt"
+  TOLU_LAUNCH_RECORD=$(win "$root/bare.txt") "$WINE" "$HELPER" "$(win "$client/benchLaunch.exe")" - 0 \
+    "$(win "$root/bare.txt")" bare </dev/null 2>/dev/null | tr -d '\r' >"$work/runs/bare$i"
+done
+
 echo "[bench] forced update, 3 runs each: updater, then curl + md5sum + unzip -o"
 target=$root/target
 record=$root/launched.txt
-export TOLU_LAUNCH_RECORD
 TOLU_LAUNCH_RECORD=$(win "$record")
 forced="-url=http://$host/app.zip -md5=$zip_md5 -forcedupdate=1 -extractpath=\"$(win "$target")\" -clientexe=\"$(win "$client/benchLaunch.exe")\" -pagecallparam=bench"
 for i in 1 2 3; do
@@ -149,7 +157,8 @@ def fields(path):
     return out
 
 def log_times(path, epoch_ms):
-    """Milliseconds after the start at which the updater logged the lines that bound its waits."""
+    """Milliseconds after the start at which the updater logged its first line and the lines
+    that bound its waits."""
     marks = {}
     for line in open(path, encoding="utf-8", errors="replace"):
         m = re.match(r"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d),(\d{3}) \w+ \[default\] (.*)", line)
@@ -157,6 +166,7 @@ def log_times(path, epoch_ms):
             continue
         t = datetime.datetime.strptime(m.group(1), "%Y-%m-%d %H:%M:%S").timestamp() * 1000 + int(m.group(2))
         text = m.group(3)
+        marks.setdefault("first", t - epoch_ms)
         for key, start in (("install", "begin to install"), ("installed", "install success"),
                            ("launching", "run launch exe")):
             if text.startswith(start) and key not in marks:
@@ -166,11 +176,20 @@ def log_times(path, epoch_ms):
     return marks
 
 med = statistics.median
-starts = [fields(os.path.join(runs, "start%d" % i))["progress"] for i in range(1, 6)]
+starts, logged = [], []
+for i in range(1, 6):
+    f = fields(os.path.join(runs, "start%d" % i))
+    starts.append(f["progress"])
+    logged.append(log_times(os.path.join(runs, "start%d.log" % i), f["epoch_ms"])["first"])
 first = fields(os.path.join(runs, "start0"))["progress"]
+bare = [fields(os.path.join(runs, "bare%d" % i)) for i in range(1, 6)]
 print()
 print("start to the progress window, ms: median %.0f (runs %s; first run in the prefix %.0f)"
       % (med(starts), ", ".join("%.0f" % s for s in starts), first))
+print("  of which to the updater's first log line (process start, libraries, logger): median %.0f"
+      % med(logged))
+print("  a bare program started the same way, to its first file write: median %.0f"
+      % med(b["program"] for b in bare))
 
 rows, tools, peaks = [], [], []
 for i in (1, 2, 3):
@@ -208,7 +227,8 @@ print("curl + md5sum + unzip -o, ms: median %.0f (runs %s)" % (tool, ", ".join("
 print("updater, ms: median %.0f, of which the design's fixed waits %.0f (timer tick, 1000 before the"
       " install, 500 per kill attempt, 500 before unpacking, 300 before the window)" % (total, fixed))
 print("update_vs_tools: %.2f; without the fixed waits: %.2f" % (tool / total, tool / own))
-print("peak working set of the updater, MiB: %s" % ", ".join("%.1f" % p for p in peaks))
+print("peak working set of the updater, MiB: %s (a small console program under the same Wine: %.1f)"
+      % (", ".join("%.1f" % p for p in peaks), fields(os.path.join(runs, "forced1"))["self_mib"]))
 print()
 print("RESULT start_ms=%.0f update_vs_tools=%.2f peak_mib=%.0f" % (med(starts), tool / total, max(peaks)))
 PY

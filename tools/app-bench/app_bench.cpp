@@ -7,6 +7,7 @@
 // complete   the update-complete window visible (Return is posted to it at once)
 // program    the record file of the started program present
 // exit       the updater ended; peak_mib its peak working set
+// self_mib   this helper's own peak working set: what any small program costs under the system
 // epoch_ms   the start as milliseconds since 1970 (UTC), to line up the updater's log
 // With the record file "-" the run ends at the progress window: the window is closed and only
 // the start is timed. Every wait is bounded; a phase never seen is printed as -1.
@@ -138,5 +139,6 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("notice=%.1f\nprogress=%.1f\ndownloaded=%.1f\ncomplete=%.1f\nprogram=%.1f\nexit=%.1f\nexit_code=%ld\n"
                 "peak_mib=%.1f\n",
                 notice, progress, downloaded, complete, program, exited, static_cast<long>(code), peak);
+    std::printf("self_mib=%.1f\n", PeakMiB(GetCurrentProcess()));
     return code == STILL_ACTIVE ? 1 : 0;
 }
