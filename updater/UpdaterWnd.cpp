@@ -150,6 +150,9 @@ LRESULT CUpdaterWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void CUpdaterWnd::Notify(Veneer::TNotification& msg) {
     if (!(msg.type == L"click") || msg.sender == nullptr) return;
+    // The install's own windows have no owner, so this window stays clickable meanwhile; a click
+    // then must neither start a second install nor end the first one's windows early.
+    if (downloader_ && downloader_->Installing()) return;
     const Veneer::CUIString name = msg.sender->GetName();
     if (name == L"closeButton" || name == L"skipButton") {
         PostQuitMessage(0);

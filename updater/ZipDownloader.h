@@ -14,6 +14,7 @@ public:
     // Runs on the UI thread and blocks it (waits, unpacking, two modal windows). A second call
     // while one runs (a click from a window pumping meanwhile) is ignored.
     void DoInstall() override;
+    bool Installing() const { return installing_; }
 
     // How long the install waits for the client to go before it goes on regardless.
     DWORD killWaitMs = 30000;

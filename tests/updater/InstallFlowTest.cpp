@@ -189,7 +189,11 @@ TEST_F(UpdaterRun, InstallNowStopsTheClientAndStartsTheLauncher) {
     GetWindowRect(done, &rc);
     EXPECT_EQ(rc.right - rc.left, 420);
     EXPECT_EQ(rc.bottom - rc.top, 210);
-    // Not started before the window is closed.
+    // Not started before the window is closed, and a second install click meanwhile changes nothing.
+    Click(progress, kInstallButton.x, kInstallButton.y);
+    Click(progress, CloseButton(progress).x, CloseButton(progress).y);
+    Sleep(1000);
+    EXPECT_TRUE(IsWindow(done));
     EXPECT_EQ(GetFileAttributesW(launchRecord.c_str()), INVALID_FILE_ATTRIBUTES);
     Key(done, VK_RETURN);
 
