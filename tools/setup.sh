@@ -15,7 +15,7 @@ PACKAGES=(g++ bison dpkg-dev xz-utils cmake ninja-build python3
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev libstb-dev googletest
   libeasyloggingpp-dev wine64 fonts-wine libgnutls30 libxrender1 libxrandr2 libxi6 libxcursor1
   libxfixes3 libxcomposite1 libxinerama1 libxxf86vm1 xvfb imagemagick
-  zip unzip curl aria2 nginx-light fonts-wqy-microhei python3-pil)
+  zip unzip curl aria2 nginx-light fonts-wqy-microhei python3-pil xdotool)
 
 missing=()
 for p in "${PACKAGES[@]}"; do
