@@ -124,8 +124,10 @@ protected:
 
     void StartClient(Proc& p, const std::wstring& extra = L"") {
         record = dir / L"client-record.txt";
+        // The launcher's pipe is one instance for the whole machine and belongs to the launcher
+        // tests' client; the updater never writes to it.
         ASSERT_TRUE(Start(p, client + L"\\" + prog + L".exe",
-                          L"--record=\"" + record + L"\" --ready=\"" + (dir / L"ready") + L"\" --lifetime=200000 " + extra));
+                          L"--no-pevlib --record=\"" + record + L"\" --ready=\"" + (dir / L"ready") + L"\" --lifetime=200000 " + extra));
         ASSERT_TRUE(WaitFile(dir / L"ready", 15000));
     }
 
