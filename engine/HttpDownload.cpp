@@ -368,7 +368,8 @@ DWORD WINAPI CHttpDownload::PartThread(LPVOID arg) {
         AddDownloaded(part.state, static_cast<int64_t>(piece.size()), true);
     }
     out.close();
-    if (ec != boost::asio::error::eof) Say("Exception: " + ec.message() + "\n");
+    // A part that ended without an error (its connection closed after the body) says nothing.
+    if (ec && ec != boost::asio::error::eof) Say("Exception: " + ec.message() + "\n");
     return 0;
 }
 
