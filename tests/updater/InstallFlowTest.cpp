@@ -188,6 +188,15 @@ TEST_F(UpdaterRun, InstallNowStopsTheClientAndStartsTheLauncher) {
     EXPECT_EQ(clientProc.Wait(15000), kClientKilled);
     HWND done = WaitWindow(L"kesh_updater_launch_wnd_class_name", updater.pid, 15000);
     ASSERT_NE(done, nullptr);
+    wchar_t doneTitle[64] = {};
+    GetWindowTextW(done, doneTitle, 64);
+    EXPECT_STREQ(doneTitle, L"升级程序");
+    Sleep(300);
+    const Shot doneShot = Capture(done);
+    SaveBmp(doneShot, L"update-complete-zh-CN.bmp");
+    EXPECT_EQ(doneShot.At(5, 5), kTitleBlue);
+    EXPECT_EQ(doneShot.At(5, 100), kBodyGrey);
+    EXPECT_GT(doneShot.Count(kTitleBlue, RECT{0, 32, 420, 210}), 1000);  // the launch button
     GetWindowRect(done, &rc);
     EXPECT_EQ(rc.right - rc.left, 420);
     EXPECT_EQ(rc.bottom - rc.top, 210);
@@ -221,6 +230,9 @@ TEST_F(UpdaterRun, ForcedUpdateNoticeUnpackAndTellTheClient) {
     StartClient(clientProc);
     HWND clientWnd = WaitWindow(L"glimtower", clientProc.pid, 5000, false);
     ASSERT_NE(clientWnd, nullptr);
+    // This one runs in English (the install-now case shows the Chinese windows).
+    testutil::ScopedUserKey lang(L"SOFTWARE\\" + prog + L"\\Language");
+    ASSERT_TRUE(lang.SetString(nullptr, L"en-US"));
 
     SetEnvironmentVariableW(L"TOLU_LAUNCH_RECORD", launchRecord.c_str());
     Proc updater;
@@ -238,7 +250,10 @@ TEST_F(UpdaterRun, ForcedUpdateNoticeUnpackAndTellTheClient) {
     EXPECT_EQ(rc.right - rc.left, 310);
     Sleep(300);
     const Shot noticeShot = Capture(notice);
-    SaveBmp(noticeShot, L"notice.bmp");
+    SaveBmp(noticeShot, L"notice-en-US.bmp");
+    wchar_t noticeTitle[64] = {};
+    GetWindowTextW(notice, noticeTitle, 64);
+    EXPECT_STREQ(noticeTitle, L"Glimtower提示");
     EXPECT_EQ(noticeShot.At(5, 5), kTitleBlue);
     // Only the confirm button shows (type 0): its blue face, and no cancel button left of it.
     EXPECT_GT(noticeShot.Count(kTitleBlue, RECT{225, 60, 310, 100}), 300);
@@ -260,7 +275,10 @@ TEST_F(UpdaterRun, ForcedUpdateNoticeUnpackAndTellTheClient) {
     ASSERT_NE(done, nullptr);
     Sleep(300);
     const Shot doneShot = Capture(done);
-    SaveBmp(doneShot, L"update-complete.bmp");
+    SaveBmp(doneShot, L"update-complete-en-US.bmp");
+    wchar_t doneTitle[64] = {};
+    GetWindowTextW(done, doneTitle, 64);
+    EXPECT_STREQ(doneTitle, L"Update Program");
     EXPECT_EQ(doneShot.At(5, 5), kTitleBlue);
     EXPECT_EQ(doneShot.At(5, 100), kBodyGrey);
     EXPECT_GT(doneShot.Count(kTitleBlue, RECT{0, 32, 420, 210}), 1000);  // the launch button
@@ -384,6 +402,11 @@ TEST_F(UpdaterRun, ForcedUpdateWhoseUnpackFailsShowsTheFailureNotice) {
                               Narrow(target) + "\" -clientexe=\"" + Narrow(client + L"\\" + launchName) + "\"");
     HWND notice = WaitWindow(L"kesh_updater_tips_wnd_class_name", updater.pid, 15000);
     ASSERT_NE(notice, nullptr);
+    Sleep(300);
+    const Shot noticeShot = Capture(notice);
+    SaveBmp(noticeShot, L"notice-zh-CN.bmp");
+    EXPECT_EQ(noticeShot.At(5, 5), kTitleBlue);
+    EXPECT_GT(noticeShot.Count(kTitleBlue, RECT{225, 60, 310, 100}), 300);  // the confirm button
     Key(notice, VK_RETURN);
     for (int i = 0; i < 100 && IsWindow(notice); ++i) Sleep(50);
     ASSERT_FALSE(IsWindow(notice));
