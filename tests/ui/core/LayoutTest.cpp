@@ -14,18 +14,18 @@ using namespace Veneer;
 
 namespace {
 
-struct ChildSpec {
+struct ChildAttrs {
     const wchar_t* attributes;  // applied with ApplyAttributeString
 };
 
 // Builds a layout with the given children and lays it out in `rc`.
 template <class Layout>
-Layout* MakeLayout(const wchar_t* own, const std::vector<ChildSpec>& children, RECT rc) {
+Layout* MakeLayout(const wchar_t* own, const std::vector<ChildAttrs>& children, RECT rc) {
     auto* layout = new Layout;
     layout->ApplyAttributeString(own);
-    for (const ChildSpec& spec : children) {
+    for (const ChildAttrs& wanted : children) {
         auto* child = new CControlUI;
-        child->ApplyAttributeString(spec.attributes);
+        child->ApplyAttributeString(wanted.attributes);
         layout->Add(child);
     }
     // Children learn their parent when the tree is bound; here without a window.
@@ -53,7 +53,7 @@ void ExpectRects(const std::vector<RECT>& got, const std::vector<RECT>& want) {
 struct BoxCase {
     const char* what;
     const wchar_t* layout;
-    std::vector<ChildSpec> children;
+    std::vector<ChildAttrs> children;
     RECT area;
     std::vector<RECT> expected;
 };
