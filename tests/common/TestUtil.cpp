@@ -195,12 +195,3 @@ bool ScopedUserKey::SetRaw(const wchar_t* name, DWORD type, const void* data, DW
 
 }  // namespace testutil
 
-namespace testutil {
-std::wstring HostPath(const std::wstring& path) {
-    if (path.empty() || path[0] != L'/') return path;
-    std::wstring out = L"Z:" + path;
-    for (wchar_t& c : out)
-        if (c == L'/') c = L'\\';
-    return out;
-}
-}  // namespace testutil

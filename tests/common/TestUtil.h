@@ -61,8 +61,3 @@ std::string Narrow(const std::wstring& s);  // UTF-16 to UTF-8
 std::wstring Widen(const std::string& s);   // UTF-8 to UTF-16
 
 }  // namespace testutil
-
-namespace testutil {
-// The Windows form of a path of the build machine ("/a/b" -> "Z:\a\b"); other paths unchanged.
-std::wstring HostPath(const std::wstring& path);
-}  // namespace testutil

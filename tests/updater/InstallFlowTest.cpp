@@ -13,31 +13,18 @@
 
 namespace {
 
-using testutil::HostPath;
+using testutil::FromUnixPath;
 using testutil::Narrow;
 using testutil::Widen;
 using namespace updatertest;
 
 const DWORD kClientKilled = 9;
 
-std::wstring Unique(const wchar_t* tag) {
-    return std::wstring(tag) + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(GetTickCount() % 100000);
-}
-
 std::string FileMd5(const std::wstring& path) {
     MD5_CTX md5;
     char hex[33] = "";
     if (!md5.MD5File(hex, Narrow(path).c_str())) return std::string();
     return hex;
-}
-
-bool WaitFile(const std::wstring& path, DWORD ms) {
-    const DWORD t0 = GetTickCount();
-    while (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        if (GetTickCount() - t0 > ms) return false;
-        Sleep(50);
-    }
-    return true;
 }
 
 std::string ReadText(const std::wstring& path) {
@@ -89,7 +76,7 @@ void WaitPlacedInTheCorner(HWND progress) {
 class UpdaterRun : public testing::Test {
 protected:
     void SetUp() override {
-        prog = Unique(L"lumT");
+        prog = testutil::UniqueName(L"lumT");
         launchName = prog + L"Launch.exe";
         client = dir / L"Client";
         temp = client + L"\\temp";
@@ -98,13 +85,13 @@ protected:
                                    Narrow(launchName) + "</LaunchName><CacheName>" + Narrow(prog) +
                                    "</CacheName></Product>";
         ASSERT_TRUE(testutil::WriteBytes(client + L"\\ProductConfig.xml", config));
-        ASSERT_TRUE(testutil::CopyTo(HostPath(STANDIN_CLIENT_EXE), client + L"\\" + prog + L".exe"));
-        ASSERT_TRUE(testutil::CopyTo(HostPath(LAUNCH_TARGET_EXE), client + L"\\" + launchName));
-        ASSERT_TRUE(testutil::CopyTo(HostPath(UPDATER_EXE), temp + L"\\Updater.exe"));
-        ASSERT_TRUE(testutil::CopyTo(HostPath(ZLIB_DLL), temp + L"\\zlib.dll"));
+        ASSERT_TRUE(testutil::CopyTo(FromUnixPath(STANDIN_CLIENT_EXE), client + L"\\" + prog + L".exe"));
+        ASSERT_TRUE(testutil::CopyTo(FromUnixPath(LAUNCH_TARGET_EXE), client + L"\\" + launchName));
+        ASSERT_TRUE(testutil::CopyTo(FromUnixPath(UPDATER_EXE), temp + L"\\Updater.exe"));
+        ASSERT_TRUE(testutil::CopyTo(FromUnixPath(ZLIB_DLL), temp + L"\\zlib.dll"));
         launchRecord = dir / L"launched.txt";
         SetEnvironmentVariableW(L"TOLU_LAUNCH_RECORD", launchRecord.c_str());
-        std::string port = ReadText(HostPath(WEB_DIR) + L"\\port");
+        std::string port = ReadText(FromUnixPath(WEB_DIR) + L"\\port");
         while (!port.empty() && (port.back() == '\n' || port.back() == '\r')) port.pop_back();
         ASSERT_FALSE(port.empty()) << "web server not running";
         host = "127.0.0.1:" + port;
@@ -117,8 +104,8 @@ protected:
     // Serves one of the made archives under a name of this test; returns its address and MD5.
     std::string Serve(const wchar_t* payload, std::string& md5) {
         const std::wstring name = prog + L".zip";
-        EXPECT_TRUE(testutil::CopyTo(HostPath(PAYLOAD_DIR) + L"\\" + payload, HostPath(WEB_DIR) + L"\\www\\" + name));
-        md5 = FileMd5(HostPath(PAYLOAD_DIR) + L"\\" + payload);
+        EXPECT_TRUE(testutil::CopyTo(FromUnixPath(PAYLOAD_DIR) + L"\\" + payload, FromUnixPath(WEB_DIR) + L"\\www\\" + name));
+        md5 = FileMd5(FromUnixPath(PAYLOAD_DIR) + L"\\" + payload);
         return "http://" + host + "/" + Narrow(name);
     }
 
@@ -126,12 +113,12 @@ protected:
         record = dir / L"client-record.txt";
         // The launcher's pipe is one instance for the whole machine and belongs to the launcher
         // tests' client; the updater never writes to it.
-        ASSERT_TRUE(Start(p, client + L"\\" + prog + L".exe",
+        ASSERT_TRUE(p.Start(client + L"\\" + prog + L".exe",
                           L"--no-pevlib --record=\"" + record + L"\" --ready=\"" + (dir / L"ready") + L"\" --lifetime=200000 " + extra));
-        ASSERT_TRUE(WaitFile(dir / L"ready", 15000));
+        ASSERT_TRUE(testutil::WaitForFile(dir / L"ready", 15000));
     }
 
-    void StartUpdater(Proc& p, const std::string& args) { ASSERT_TRUE(Start(p, temp + L"\\Updater.exe", Widen(args))); }
+    void StartUpdater(Proc& p, const std::string& args) { ASSERT_TRUE(p.Start(temp + L"\\Updater.exe", Widen(args))); }
 
     testutil::TempDir dir{L"upd"};
     std::wstring prog, launchName, client, temp, launchRecord, record;
@@ -147,7 +134,7 @@ TEST_F(UpdaterRun, InstallNowStopsTheClientAndStartsTheLauncher) {
     StartUpdater(updater, "-url=" + url + " -md5=" + md5 + " -pagecallparam=\"page=7 user=3\"");
 
     // The progress window sits in the corner of the work area, 310 x 100.
-    HWND progress = WaitWindow(L"kesh_updater_wnd_class_name", updater.pid, 15000);
+    HWND progress = WaitWindow(L"kesh_updater_wnd_class_name", updater.pid(), 15000);
     ASSERT_NE(progress, nullptr);
     RECT work{}, rc{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
@@ -175,7 +162,7 @@ TEST_F(UpdaterRun, InstallNowStopsTheClientAndStartsTheLauncher) {
     }
     EXPECT_TRUE(sent);
 
-    ASSERT_TRUE(WaitFile(temp + L"\\update.zip", 20000));
+    ASSERT_TRUE(testutil::WaitForFile(temp + L"\\update.zip", 20000));
     Sleep(2500);  // the next progress tick swaps in the install button
     const Shot shot = Capture(progress);
     SaveBmp(shot, L"updater-ready.bmp");
@@ -185,8 +172,8 @@ TEST_F(UpdaterRun, InstallNowStopsTheClientAndStartsTheLauncher) {
     Click(progress, kInstallButton.x, kInstallButton.y);
 
     // The client is stopped the way the updater stops it.
-    EXPECT_EQ(clientProc.Wait(15000), kClientKilled);
-    HWND done = WaitWindow(L"kesh_updater_launch_wnd_class_name", updater.pid, 15000);
+    EXPECT_EQ(ExitCode(clientProc, 15000), kClientKilled);
+    HWND done = WaitWindow(L"kesh_updater_launch_wnd_class_name", updater.pid(), 15000);
     ASSERT_NE(done, nullptr);
     wchar_t doneTitle[64] = {};
     GetWindowTextW(done, doneTitle, 64);
@@ -208,8 +195,8 @@ TEST_F(UpdaterRun, InstallNowStopsTheClientAndStartsTheLauncher) {
     EXPECT_EQ(GetFileAttributesW(launchRecord.c_str()), INVALID_FILE_ATTRIBUTES);
     Key(done, VK_RETURN);
 
-    EXPECT_EQ(updater.Wait(20000), 0u);
-    ASSERT_TRUE(WaitFile(launchRecord, 10000));
+    EXPECT_EQ(ExitCode(updater, 20000), 0u);
+    ASSERT_TRUE(testutil::WaitForFile(launchRecord, 10000));
     const std::string launched = ReadText(launchRecord);
     EXPECT_NE(launched.find(Narrow(launchName)), std::string::npos) << launched;
     EXPECT_NE(launched.find("from-pipe 42"), std::string::npos) << launched;
@@ -228,7 +215,7 @@ TEST_F(UpdaterRun, ForcedUpdateNoticeUnpackAndTellTheClient) {
     // keeps the pipe so the "extracted" message can be seen.
     Proc clientProc;
     StartClient(clientProc);
-    HWND clientWnd = WaitWindow(L"glimtower", clientProc.pid, 5000, false);
+    HWND clientWnd = WaitWindow(L"glimtower", clientProc.pid(), 5000, false);
     ASSERT_NE(clientWnd, nullptr);
     // This one runs in English (the install-now case shows the Chinese windows).
     testutil::ScopedUserKey lang(L"SOFTWARE\\" + prog + L"\\Language");
@@ -239,7 +226,7 @@ TEST_F(UpdaterRun, ForcedUpdateNoticeUnpackAndTellTheClient) {
     StartUpdater(updater, "-url=" + url + " -md5=" + md5 + " -forcedupdate=1 -pagecallparam=forced -extractpath=\"" +
                               Narrow(target) + "\" -clientexe=\"" + Narrow(client + L"\\" + launchName) + "\"");
 
-    HWND notice = WaitWindow(L"kesh_updater_tips_wnd_class_name", updater.pid, 15000);
+    HWND notice = WaitWindow(L"kesh_updater_tips_wnd_class_name", updater.pid(), 15000);
     ASSERT_NE(notice, nullptr);
     // Owned by the client's window (another test's stand-in may be up too: any client window).
     wchar_t ownerClass[64] = {};
@@ -259,19 +246,19 @@ TEST_F(UpdaterRun, ForcedUpdateNoticeUnpackAndTellTheClient) {
     EXPECT_GT(noticeShot.Count(kTitleBlue, RECT{225, 60, 310, 100}), 300);
     EXPECT_EQ(noticeShot.Count(0xFFFFFF, RECT{140, 60, 220, 100}), 0);
     Key(notice, VK_RETURN);
-    EXPECT_EQ(clientProc.Wait(15000), kClientKilled);
+    EXPECT_EQ(ExitCode(clientProc, 15000), kClientKilled);
 
     Proc observer;
     const std::wstring observerExe = client + L"\\observer.exe";
-    ASSERT_TRUE(testutil::CopyTo(HostPath(STANDIN_CLIENT_EXE), observerExe));
+    ASSERT_TRUE(testutil::CopyTo(FromUnixPath(STANDIN_CLIENT_EXE), observerExe));
     const std::wstring observed = dir / L"observer-record.txt";
-    ASSERT_TRUE(Start(observer, observerExe,
+    ASSERT_TRUE(observer.Start(observerExe,
                       L"--no-window --no-pevlib --launch-name=" + launchName + L" --record=\"" + observed +
                           L"\" --ready=\"" + (dir / L"observer-ready") + L"\" --lifetime=200000"));
-    ASSERT_TRUE(WaitFile(dir / L"observer-ready", 15000));
+    ASSERT_TRUE(testutil::WaitForFile(dir / L"observer-ready", 15000));
 
     // A forced job installs by itself once the download is done.
-    HWND done = WaitWindow(L"kesh_updater_launch_wnd_class_name", updater.pid, 40000);
+    HWND done = WaitWindow(L"kesh_updater_launch_wnd_class_name", updater.pid(), 40000);
     ASSERT_NE(done, nullptr);
     Sleep(300);
     const Shot doneShot = Capture(done);
@@ -283,12 +270,12 @@ TEST_F(UpdaterRun, ForcedUpdateNoticeUnpackAndTellTheClient) {
     EXPECT_EQ(doneShot.At(5, 100), kBodyGrey);
     EXPECT_GT(doneShot.Count(kTitleBlue, RECT{0, 32, 420, 210}), 1000);  // the launch button
     EXPECT_EQ(ReadText(target + L"\\bin\\tool.txt"), "version 2\n");
-    EXPECT_TRUE(WaitFile(target + L"\\bin\\deeper\\empty.txt", 1000));
+    EXPECT_NE(GetFileAttributesW((target + L"\\bin\\deeper\\empty.txt").c_str()), INVALID_FILE_ATTRIBUTES);
     const std::string told = ReadText(observed);
     EXPECT_NE(told.find(" 6 " + std::string("6d7367313a31")), std::string::npos) << told;  // "msg1:1"
     Key(done, VK_ESCAPE);
-    EXPECT_EQ(updater.Wait(20000), 0u);
-    ASSERT_TRUE(WaitFile(launchRecord, 10000));
+    EXPECT_EQ(ExitCode(updater, 20000), 0u);
+    ASSERT_TRUE(testutil::WaitForFile(launchRecord, 10000));
     EXPECT_NE(ReadText(launchRecord).find("forced"), std::string::npos);
 }
 
@@ -301,7 +288,7 @@ TEST_F(UpdaterRun, GivingUpTellsTheClientOnceAndShowsClose) {
     ASSERT_TRUE(lang.SetString(nullptr, L"en-US"));
     Proc updater;
     StartUpdater(updater, "-url=" + url + " -md5=00000000000000000000000000000000");
-    HWND progress = WaitWindow(L"kesh_updater_wnd_class_name", updater.pid, 15000);
+    HWND progress = WaitWindow(L"kesh_updater_wnd_class_name", updater.pid(), 15000);
     ASSERT_NE(progress, nullptr);
     wchar_t title[64] = {};
     GetWindowTextW(progress, title, 64);
@@ -315,7 +302,7 @@ TEST_F(UpdaterRun, GivingUpTellsTheClientOnceAndShowsClose) {
     for (size_t at = told.find("6d7367313a30"); at != std::string::npos; at = told.find("6d7367313a30", at + 1)) ++count;
     EXPECT_EQ(count, 1u) << told;
     // Still open; the close button quits without telling the client again.
-    EXPECT_EQ(updater.Wait(0), STILL_ACTIVE);
+    EXPECT_EQ(ExitCode(updater, 0), STILL_ACTIVE);
     // A second failed attempt widened the window once.
     RECT rc{};
     GetWindowRect(progress, &rc);
@@ -323,7 +310,7 @@ TEST_F(UpdaterRun, GivingUpTellsTheClientOnceAndShowsClose) {
     const POINT close = CloseButton(progress);
     ASSERT_GT(close.x, 0) << "close button not shown";
     Click(progress, close.x, close.y);
-    EXPECT_EQ(updater.Wait(15000), 0u);
+    EXPECT_EQ(ExitCode(updater, 15000), 0u);
     Sleep(300);
     const std::string after = ReadText(record);
     EXPECT_EQ(after.find("6d7367313a30", after.find("6d7367313a30") + 1), std::string::npos) << after;
@@ -333,7 +320,7 @@ TEST_F(UpdaterRun, SkipDuringADownloadEndsCleanly) {
     // Nothing listens at the address: the download thread is between attempts when "skip" comes.
     Proc updater;
     StartUpdater(updater, "-url=http://127.0.0.1:1/x.zip -md5=00000000000000000000000000000000");
-    HWND progress = WaitWindow(L"kesh_updater_wnd_class_name", updater.pid, 15000);
+    HWND progress = WaitWindow(L"kesh_updater_wnd_class_name", updater.pid(), 15000);
     ASSERT_NE(progress, nullptr);
     WaitPlacedInTheCorner(progress);
     Sleep(1500);  // laid out and painted
@@ -341,7 +328,7 @@ TEST_F(UpdaterRun, SkipDuringADownloadEndsCleanly) {
     DWORD code = STILL_ACTIVE;
     for (int i = 0; i < 4 && code == STILL_ACTIVE; ++i) {
         Click(progress, kSkipButton.x, kSkipButton.y);
-        code = updater.Wait(5000);
+        code = ExitCode(updater, 5000);
     }
     EXPECT_EQ(code, 0u);
     EXPECT_EQ(GetFileAttributesW(launchRecord.c_str()), INVALID_FILE_ATTRIBUTES);
@@ -361,7 +348,7 @@ TEST_F(UpdaterRun, ProgressWindowInBothLanguagesAndEscape) {
         StartClient(clientProc);
         Proc updater;
         StartUpdater(updater, "-url=http://127.0.0.1:1/x.zip -md5=00000000000000000000000000000000 -forcedupdate=2");
-        HWND progress = WaitWindow(L"kesh_updater_wnd_class_name", updater.pid, 15000);
+        HWND progress = WaitWindow(L"kesh_updater_wnd_class_name", updater.pid(), 15000);
         ASSERT_NE(progress, nullptr);
         wchar_t title[64] = {};
         GetWindowTextW(progress, title, 64);
@@ -381,7 +368,7 @@ TEST_F(UpdaterRun, ProgressWindowInBothLanguagesAndEscape) {
 
         // Escape closes the window the way closing it does: the client is told "msg1:0".
         Key(progress, VK_ESCAPE);
-        EXPECT_EQ(updater.Wait(15000), 0u);
+        EXPECT_EQ(ExitCode(updater, 15000), 0u);
         Sleep(300);
         const std::string told = ReadText(record);
         EXPECT_NE(told.find(" 6 6d7367313a30"), std::string::npos) << told;
@@ -400,7 +387,7 @@ TEST_F(UpdaterRun, ForcedUpdateWhoseUnpackFailsShowsTheFailureNotice) {
     Proc updater;
     StartUpdater(updater, "-url=" + url + " -md5=" + md5 + " -forcedupdate=1 -pagecallparam=after-failure -extractpath=\"" +
                               Narrow(target) + "\" -clientexe=\"" + Narrow(client + L"\\" + launchName) + "\"");
-    HWND notice = WaitWindow(L"kesh_updater_tips_wnd_class_name", updater.pid, 15000);
+    HWND notice = WaitWindow(L"kesh_updater_tips_wnd_class_name", updater.pid(), 15000);
     ASSERT_NE(notice, nullptr);
     Sleep(300);
     const Shot noticeShot = Capture(notice);
@@ -414,17 +401,17 @@ TEST_F(UpdaterRun, ForcedUpdateWhoseUnpackFailsShowsTheFailureNotice) {
     const auto start = std::chrono::steady_clock::now();
     HWND failure = nullptr;
     while (failure == nullptr && std::chrono::steady_clock::now() - start < std::chrono::seconds(100)) {
-        failure = WaitWindow(L"kesh_updater_tips_wnd_class_name", updater.pid, 1000);
+        failure = WaitWindow(L"kesh_updater_tips_wnd_class_name", updater.pid(), 1000);
     }
     ASSERT_NE(failure, nullptr);
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::seconds(55));
     EXPECT_EQ(GetFileAttributesW(launchRecord.c_str()), INVALID_FILE_ATTRIBUTES);
     Key(failure, VK_RETURN);
-    HWND done = WaitWindow(L"kesh_updater_launch_wnd_class_name", updater.pid, 15000);
+    HWND done = WaitWindow(L"kesh_updater_launch_wnd_class_name", updater.pid(), 15000);
     ASSERT_NE(done, nullptr);
     Key(done, VK_RETURN);
-    EXPECT_EQ(updater.Wait(20000), 0u);
-    ASSERT_TRUE(WaitFile(launchRecord, 10000));
+    EXPECT_EQ(ExitCode(updater, 20000), 0u);
+    ASSERT_TRUE(testutil::WaitForFile(launchRecord, 10000));
     EXPECT_NE(ReadText(launchRecord).find("after-failure"), std::string::npos);
     // Nothing half-unpacked in the target folder.
     WIN32_FIND_DATAW fd;

@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 
+#include "ChildProcess.h"
 #include "TestUtil.h"
 
 namespace {
@@ -25,7 +26,7 @@ std::set<std::string> EntryNames(const std::string& zip) {
 }
 
 TEST(SkinResource, LayoutsImagesAndIconAreInTheProgram) {
-    HMODULE exe = LoadLibraryExW(testutil::HostPath(UPDATER_EXE).c_str(), nullptr,
+    HMODULE exe = LoadLibraryExW(testutil::FromUnixPath(UPDATER_EXE).c_str(), nullptr,
                                  LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     ASSERT_NE(exe, nullptr);
     HRSRC res = FindResourceW(exe, MAKEINTRESOURCEW(102), L"ZIPRES");
@@ -48,7 +49,7 @@ TEST(SkinResource, LayoutsImagesAndIconAreInTheProgram) {
         for (const char* sfx : {"", "_en"}) {
             std::string text;
             ASSERT_TRUE(testutil::ReadBytes(
-                testutil::HostPath(SKIN_SOURCE_DIR) + L"\\" + testutil::Widen(std::string(layout) + sfx + ".xml"), text));
+                testutil::FromUnixPath(SKIN_SOURCE_DIR) + L"\\" + testutil::Widen(std::string(layout) + sfx + ".xml"), text));
             all += text;
         }
     }

@@ -17,7 +17,7 @@ const wchar_t kRunMutex[] = L"WEMQ_AutoUpdate";
 const wchar_t kInstanceMutex[] = L"{5E2D9A14-7C3B-4F61-A8D0-93B6E1C47F2A}";
 const DWORD kExitFailed = static_cast<DWORD>(-1);
 
-std::wstring Updater() { return testutil::HostPath(UPDATER_EXE); }
+std::wstring Updater() { return testutil::FromUnixPath(UPDATER_EXE); }
 
 std::wstring LogFolder() {
     wchar_t base[MAX_PATH] = {};
@@ -96,11 +96,11 @@ TEST(UpdaterStartup, NoArgumentExitsAfterPreparingTheLog) {
 // and closes it; the exit code, or STILL_ACTIVE when no window came.
 DWORD RunUntilTheWindowShows(const std::wstring& args) {
     updatertest::Proc p;
-    if (!updatertest::Start(p, Updater(), args)) return 0xDEAD;
-    HWND progress = updatertest::WaitWindow(L"kesh_updater_wnd_class_name", p.pid, 20000);
+    if (!p.Start(Updater(), args)) return 0xDEAD;
+    HWND progress = updatertest::WaitWindow(L"kesh_updater_wnd_class_name", p.pid(), 20000);
     if (progress == nullptr) return STILL_ACTIVE;
     PostMessageW(progress, WM_CLOSE, 0, 0);
-    return p.Wait(20000);
+    return updatertest::ExitCode(p, 20000);
 }
 
 TEST(UpdaterStartup, RunsWithAJobAndLogsIt) {

@@ -10,30 +10,9 @@ struct FindData {
 };
 }  // namespace
 
-Proc::~Proc() {
-    if (process != nullptr) {
-        if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) TerminateProcess(process, 99);
-        CloseHandle(process);
-    }
-}
-
-DWORD Proc::Wait(DWORD ms) {
-    if (WaitForSingleObject(process, ms) != WAIT_OBJECT_0) return STILL_ACTIVE;
-    DWORD code = 0;
-    GetExitCodeProcess(process, &code);
-    return code;
-}
-
-bool Start(Proc& p, const std::wstring& exe, const std::wstring& args) {
-    std::wstring cmd = L"\"" + exe + L"\" " + args;
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-    CloseHandle(pi.hThread);
-    p.process = pi.hProcess;
-    p.pid = pi.dwProcessId;
-    return true;
+DWORD ExitCode(Proc& p, DWORD ms) {
+    DWORD code = STILL_ACTIVE;
+    return p.WaitExit(ms, &code) ? code : STILL_ACTIVE;
 }
 
 HWND WaitWindow(const wchar_t* cls, DWORD pid, DWORD ms, bool visibleOnly) {

@@ -6,20 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "ChildProcess.h"
+
 namespace updatertest {
 
-struct Proc {
-    HANDLE process = nullptr;
-    DWORD pid = 0;
-    Proc() = default;
-    Proc(const Proc&) = delete;
-    Proc& operator=(const Proc&) = delete;
-    ~Proc();
-    // The exit code, or STILL_ACTIVE when the process has not ended within ms.
-    DWORD Wait(DWORD ms);
-};
+using Proc = testutil::ChildProcess;
 
-bool Start(Proc& p, const std::wstring& exe, const std::wstring& args);
+// The exit code, or STILL_ACTIVE when the process has not ended within ms.
+DWORD ExitCode(Proc& p, DWORD ms);
 
 // A top-level window of the class that belongs to the process, waited for up to ms.
 HWND WaitWindow(const wchar_t* cls, DWORD pid, DWORD ms, bool visibleOnly = true);
