@@ -2,6 +2,7 @@
 
 #include <tlhelp32.h>
 
+#include <cstdio>
 #include <cwchar>
 
 #include "ConfigParser.h"
@@ -105,6 +106,14 @@ bool WritePipeBuf(const std::wstring& name, const std::wstring& text) {
     DWORD written = 0;
     WriteFile(pipe.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     return true;
+}
+
+std::wstring ClientPipeName() {
+    std::string launchName;
+    char name[260] = "";
+    if (ConfigParser::Instance().GetValue("LaunchName", launchName))
+        snprintf(name, sizeof(name), "LU_%s", launchName.c_str());
+    return StringToWString(name);
 }
 
 std::wstring StringToWString(const std::string& text) { return CodePageToWide(text, UserAnsiCodePage()); }

@@ -20,6 +20,10 @@ bool KillClient();
 // "\\.\Pipe\" + name. False when the pipe cannot be opened (missing, or its instance is busy).
 bool WritePipeBuf(const std::wstring& name, const std::wstring& text);
 
+// "LU_" + the configured "LaunchName": the pipe the client serves for the updater's messages
+// (cut to 259 bytes; empty when the value is missing, so a write then finds no pipe).
+std::wstring ClientPipeName();
+
 // Conversions through the user's default ANSI code page.
 std::wstring StringToWString(const std::string& text);
 std::string WStringToString(const std::wstring& text);

@@ -77,10 +77,6 @@ void Downloader::Run() {
     }
     if (stopping_) return;
 
-    std::string launchName;
-    char pipeName[260] = "";
-    if (ConfigParser::Instance().GetValue("LaunchName", launchName))
-        std::snprintf(pipeName, sizeof pipeName, "LU_%s", launchName.c_str());
-    kesh::WritePipeBuf(kesh::StringToWString(pipeName), L"msg1:0");
+    kesh::WritePipeBuf(kesh::ClientPipeName(), L"msg1:0");
     if (finishCallback && !stopping_) finishCallback();
 }

@@ -113,15 +113,10 @@ void CUpdaterWnd::UpdateProgress(int percent) {
 
 LRESULT CUpdaterWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CLOSE: {
-        std::string launchName;
-        char name[260] = "";
-        if (ConfigParser::Instance().GetValue("LaunchName", launchName))
-            snprintf(name, sizeof(name), "LU_%s", launchName.c_str());
-        kesh::WritePipeBuf(kesh::StringToWString(name), L"msg1:0");
+    case WM_CLOSE:
+        kesh::WritePipeBuf(kesh::ClientPipeName(), L"msg1:0");
         PostQuitMessage(0);
         return 0;
-    }
     case WM_QUIT:
         PostQuitMessage(0);
         return 0;

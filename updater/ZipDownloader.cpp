@@ -12,19 +12,6 @@
 #include "TipsBoxWnd.h"
 #include "ZipExtractTask.h"
 
-namespace {
-
-// "LU_" + "LaunchName": the pipe the client serves for the updater's messages.
-std::wstring ClientPipeName() {
-    std::string launchName;
-    char name[260] = "";
-    if (ConfigParser::Instance().GetValue("LaunchName", launchName))
-        snprintf(name, sizeof(name), "LU_%s", launchName.c_str());
-    return kesh::StringToWString(name);
-}
-
-}  // namespace
-
 ZipDownloader::ZipDownloader(const ZipDwCfg& job)
     : Downloader(job.url, job.md5, job.host, job.path, job.forcedupdate != 0), job_(job) {}
 
@@ -52,7 +39,7 @@ void ZipDownloader::DoInstall() {
     const DWORD t0 = GetTickCount();
     while (job_.forcedupdate != 0) {
         if (task.TryExtract()) {
-            kesh::WritePipeBuf(ClientPipeName(), L"msg1:1");
+            kesh::WritePipeBuf(kesh::ClientPipeName(), L"msg1:1");
             LOG(INFO) << "install success";
             break;
         }
