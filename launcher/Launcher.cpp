@@ -103,10 +103,7 @@ int RunLauncher(HINSTANCE instance, const wchar_t* commandLine) {
         return 0;
     }
     if (pos == std::wstring::npos) return 0;
-    const std::wstring message = cmd.substr(pos + schemeLength);
-    if (!IsSafeUrlRemainder(message)) {
-        cpplog::WriteWideToLog(CPPLOG_INFO << "URL refused: ", message.c_str());
-        return 1;
-    }
-    return HandUrlToClient(message) ? 0 : 1;
+    // The pipe carries the remainder as one text, never parsed as arguments: quotes and control
+    // characters pass unchanged, unlike on the command line above.
+    return HandUrlToClient(cmd.substr(pos + schemeLength)) ? 0 : 1;
 }

@@ -199,7 +199,9 @@ TEST_F(Launcher, ARunningClientIsRestartedOrGivenTheUrl) {
          std::string("room/2?a=b\"") + '\0'},
         {"Cancel without a URL", L"en-us", L"plain", IDCANCEL, L"", 0, nullptr, ""},
         {"Cancel, client has no pipe", nullptr, L"nembrisk://room/3", IDCANCEL, L"--no-pevlib", 1, nullptr, ""},
-        {"Cancel, URL would add arguments", L"en-US", L"\"nembrisk://a\" \"b\"", IDCANCEL, L"", 1, nullptr, ""},
+        // The pipe text is no command line: quotes and control characters reach the client as they are.
+        {"Cancel, URL with quotes and control characters", L"en-US", L"\"nembrisk://a\" \"b\x01\tc\r\n\"", IDCANCEL,
+         L"", 0, nullptr, std::string("a\" \"b\x01\tc\r\n\"") + '\0'},
         {"Cancel, URL fills the buffer", L"en-US", L"nembrisk://" + fitUrl, IDCANCEL, L"", 0, nullptr,
          std::string(10239, 'f') + '\0'},
         {"Cancel, URL too long", L"en-US", L"nembrisk://" + longUrl, IDCANCEL, L"", 1, nullptr, ""},
