@@ -61,22 +61,7 @@ protected:
     std::wstring oldCwd_;
 };
 
-const Tree kBasic = {
-    {L"top.txt", Body("top.txt")},
-    {L"deflated.txt", Body("deflated.txt", 500)},
-    {L"empty.txt", ""},
-    {L"empty-stored.txt", ""},
-    {L"dir", "<dir>"},
-    {L"dir\\sub", "<dir>"},
-    {L"dir\\sub\\deep.bin", [] {
-         std::string s;
-         for (int r = 0; r < 300; ++r)
-             for (int i = 0; i < 256; ++i) s += static_cast<char>(i);
-         return s;
-     }()},
-    {L"中文目录", "<dir>"},
-    {L"中文目录\\文件.txt", Body(U8(L"中文目录/文件.txt"))},
-};
+const Tree kBasic = BasicZipTree();
 
 std::string ToolDat() {
     std::string s;

@@ -20,6 +20,23 @@ std::string Body(const std::string& utf8Name, int repeat) {
     return all;
 }
 
+std::map<std::wstring, std::string> BasicZipTree() {
+    std::string deep;
+    for (int r = 0; r < 300; ++r)
+        for (int i = 0; i < 256; ++i) deep += static_cast<char>(i);
+    return {
+        {L"top.txt", Body("top.txt")},
+        {L"deflated.txt", Body("deflated.txt", 500)},
+        {L"empty.txt", ""},
+        {L"empty-stored.txt", ""},
+        {L"dir", "<dir>"},
+        {L"dir\\sub", "<dir>"},
+        {L"dir\\sub\\deep.bin", deep},
+        {L"中文目录", "<dir>"},
+        {L"中文目录\\文件.txt", Body(testutil::Narrow(L"中文目录/文件.txt"))},
+    };
+}
+
 FILETIME UnixTime(long long seconds) {
     const unsigned long long ticks = static_cast<unsigned long long>(seconds + 11644473600LL) * 10000000ULL;
     return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};

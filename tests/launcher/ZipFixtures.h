@@ -17,6 +17,8 @@ const int kUtCtime = 1400000000;
 std::wstring ZipPath(const std::wstring& name);
 // The expected text of an entry made by make_zips.py's body().
 std::string Body(const std::string& utf8Name, int repeat = 1);
+// What basic.zip unpacks to, in the form of ListTree.
+std::map<std::wstring, std::string> BasicZipTree();
 FILETIME UnixTime(long long seconds);
 FILETIME DosTime(int year, int month, int day, int hour, int minute, int second);
 bool SameTime(const FILETIME& a, const FILETIME& b);

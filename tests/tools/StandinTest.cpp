@@ -1,9 +1,13 @@
-// The stand-ins other tests build on: the client program (window, pipe, records) and the launch
-// target. A fault here would make the updater's and the launcher's tests pass or fail for nothing.
+// The stand-ins other tests build on: the client program (window, pipe, records), the launch
+// target and the unpacking library. A fault here would make the updater's and the launcher's tests
+// pass or fail for nothing.
 #include <gtest/gtest.h>
 
 #include "ChildProcess.h"
 #include "TestUtil.h"
+#include "ZipFixtures.h"
+
+extern "C" int __cdecl ExtractZipToDir(const wchar_t* zipPath, const wchar_t* folder, int reserved);
 
 namespace {
 
@@ -159,6 +163,33 @@ TEST(LaunchTarget, RecordsEachCommandLine) {
     EXPECT_EQ(testutil::Run(exe, L"alone").exitCode, 0u);
     ASSERT_TRUE(testutil::ReadBytes(exe + L".cmdline.txt", got));
     EXPECT_EQ(got, testutil::Narrow(L"\"" + exe + L"\" alone\r\n"));
+}
+
+TEST(UnpackingLibrary, AFileHeldOpenIsReportedAndEveryOtherEntryWritten) {
+    struct Case {
+        const wchar_t* held;
+        bool readOnly;
+    };
+    // The first entry, its protection kept; and one in a subfolder.
+    const Case cases[] = {{L"top.txt", true}, {L"dir\\sub\\deep.bin", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testutil::Narrow(c.held));
+        TempDir dir(L"held");
+        const std::wstring held = dir / c.held;
+        ASSERT_TRUE(testutil::MakeDirs(held.substr(0, held.rfind(L'\\'))));
+        ASSERT_TRUE(testutil::WriteBytes(held, "old"));
+        if (c.readOnly) SetFileAttributesW(held.c_str(), FILE_ATTRIBUTE_READONLY);
+        // Opened without sharing, as a running program holds its DLL.
+        HANDLE h = CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        EXPECT_EQ(ExtractZipToDir(launchertest::ZipPath(L"basic.zip").c_str(), dir.path().c_str(), 0), 6);
+        CloseHandle(h);
+        EXPECT_EQ((GetFileAttributesW(held.c_str()) & FILE_ATTRIBUTE_READONLY) != 0, c.readOnly);
+        SetFileAttributesW(held.c_str(), FILE_ATTRIBUTE_NORMAL);
+        std::map<std::wstring, std::string> expected = launchertest::BasicZipTree();
+        expected[c.held] = "old";
+        EXPECT_TRUE(launchertest::ListTree(dir.path()) == expected);  // no temporary file either
+    }
 }
 
 }  // namespace

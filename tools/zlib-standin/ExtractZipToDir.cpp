@@ -5,8 +5,8 @@
 // Result codes: 0 success; 1 the archive cannot be opened; 2 it is not a zip archive or its
 // directory is damaged or cut short; 3 an entry's name would lead outside the folder (nothing is
 // written then); 4 an entry uses a method or encryption this library does not unpack; 5 an entry's
-// data is damaged (inflate error, wrong length or CRC-32); 6 a folder or file cannot be written.
-// The third argument is reserved and ignored.
+// data is damaged (inflate error, wrong length or CRC-32); 6 a folder or file cannot be written
+// (every other entry is still unpacked). The third argument is reserved and ignored.
 #include <windows.h>
 
 #include <zlib.h>
@@ -325,8 +325,13 @@ int ExtractFile(HANDLE zip, uint64_t fileSize, const Entry& e, const std::wstrin
     int rc = UnpackTo(zip, fileSize, e, out.get());
     out.close();
     if (rc == kOk) {
+        const DWORD old = GetFileAttributesW(target.c_str());
         SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);  // a read-only old file is replaced too
-        if (!MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) rc = kCannotWrite;
+        if (!MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+            // The old file stays as it was, its protection included.
+            if (old != INVALID_FILE_ATTRIBUTES) SetFileAttributesW(target.c_str(), old);
+            rc = kCannotWrite;
+        }
     }
     if (rc != kOk) DeleteFileW(temp.c_str());
     return rc;
@@ -365,9 +370,15 @@ extern "C" int __cdecl ExtractZipToDir(const wchar_t* zipPath, const wchar_t* fo
     const std::wstring sysRoot = SystemPath(root);
     const DWORD attrs = GetFileAttributesW(sysRoot.c_str());
     if (attrs == INVALID_FILE_ATTRIBUTES || !(attrs & FILE_ATTRIBUTE_DIRECTORY)) return kCannotWrite;
+    // One file that cannot be written (held open by a program, say) must not leave the rest of the
+    // update unwritten; it is still reported. Damaged data stops at once: the archive is not the
+    // one that was checked.
+    int result = kOk;
     for (const Entry& e : entries) {
         rc = e.directory ? (MakeFolders(root, e.name) ? kOk : kCannotWrite) : ExtractFile(zip.get(), fileSize, e, root);
-        if (rc != kOk) return rc;
+        if (rc == kOk) continue;
+        if (rc != kCannotWrite) return rc;
+        if (result == kOk) result = rc;
     }
-    return kOk;
+    return result;
 }
