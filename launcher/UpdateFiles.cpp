@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <io.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -15,6 +16,26 @@ namespace {
 // place, so a failed entry never costs the working file.
 const wchar_t kPendingSuffix[] = L".~lumora-new";
 const DWORD kProtectiveAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+// A program still closing may hold an installed file (as a running program holds its DLL) for a
+// moment; the client's start waits this long for all such files together, the next start does the rest.
+const DWORD kHeldFilesWaitMs = 3000;
+const DWORD kHeldFilesRetryMs = 100;
+
+// A finished copy whose installed file could not be replaced yet.
+struct HeldFile {
+    std::wstring pending;
+    std::wstring target;
+    DWORD oldAttributes;
+    std::wstring name;
+};
+
+// What one pass over the archive left to do: copies waiting for their files, and entries that
+// could not be written at all. Either keeps "update.zip" for the next start.
+struct ApplyState {
+    std::wstring root;
+    std::vector<HeldFile> held;
+    std::vector<std::wstring> notWritten;
+};
 
 void ForceDelete(const std::wstring& path) {
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -49,7 +70,12 @@ bool IsMissing(DWORD attributes) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-void ApplyEntry(HZIPARCHIVE zip, int index, const std::wstring& root) {
+// Failures of the target's side (a file or folder that cannot be made or written), as opposed to an
+// entry whose data is damaged, which no later start can mend.
+bool IsWriteFailure(int code) { return code == kZipNoFile || code == kZipWrite; }
+
+void ApplyEntry(HZIPARCHIVE zip, int index, ApplyState& state) {
+    const std::wstring& root = state.root;
     TZipEntryInfo entry;
     int code = GetZipEntry(zip, index, &entry);
     if (code != kZipOk) {
@@ -78,11 +104,13 @@ void ApplyEntry(HZIPARCHIVE zip, int index, const std::wstring& root) {
         if (code != kZipOk) {
             if (code != kZipNoFile) ForceDelete(target);
             SetZipLastError(code);
+            if (IsWriteFailure(code)) state.notWritten.push_back(relative);
         }
         return;
     }
     if (old == INVALID_FILE_ATTRIBUTES || (old & FILE_ATTRIBUTE_DIRECTORY)) {
         SetZipLastError(kZipWrite);
+        state.notWritten.push_back(relative);
         return;
     }
     const std::wstring pending = target + kPendingSuffix;
@@ -93,10 +121,24 @@ void ApplyEntry(HZIPARCHIVE zip, int index, const std::wstring& root) {
         ForceDelete(pending);
         code = ExtractZipEntry(zip, index, pendingRelative.c_str());
     }
-    if (code == kZipOk && !PutInPlace(pending, target, old)) code = kZipWrite;
-    if (code != kZipOk) {
-        ForceDelete(pending);
-        SetZipLastError(code);
+    if (code == kZipOk) {
+        // The finished copy is kept for another try once the whole archive has been gone through.
+        if (!PutInPlace(pending, target, old)) state.held.push_back(HeldFile{pending, target, old, relative});
+        return;
+    }
+    ForceDelete(pending);
+    SetZipLastError(code);
+    if (IsWriteFailure(code)) state.notWritten.push_back(relative);
+}
+
+// Tries the held files again until each is in place or the wait is over; what is left stays held.
+void PutHeldFilesInPlace(std::vector<HeldFile>& held) {
+    const ULONGLONG deadline = GetTickCount64() + kHeldFilesWaitMs;
+    while (!held.empty() && GetTickCount64() < deadline) {
+        Sleep(kHeldFilesRetryMs);
+        held.erase(std::remove_if(held.begin(), held.end(),
+                                  [](const HeldFile& f) { return PutInPlace(f.pending, f.target, f.oldAttributes); }),
+                   held.end());
     }
 }
 
@@ -128,14 +170,30 @@ void CleanTempFiles() {
 
 void ApplyUpdateZip() {
     if (GetFileAttributesW(L"update.zip") == INVALID_FILE_ATTRIBUTES) return;
+    ApplyState state;
     HZIPARCHIVE zip = OpenZipArchive(L"update.zip");
     if (zip != nullptr) {
-        const std::wstring root = CurrentFolder();
+        state.root = CurrentFolder();
         TZipEntryInfo summary;
-        if (!root.empty() && GetZipEntry(zip, -1, &summary) == kZipOk) {
-            for (int i = 0; i < summary.index; ++i) ApplyEntry(zip, i, root);
+        if (!state.root.empty() && GetZipEntry(zip, -1, &summary) == kZipOk) {
+            for (int i = 0; i < summary.index; ++i) ApplyEntry(zip, i, state);
         }
         CloseZipArchive(zip);
+    }
+    PutHeldFilesInPlace(state.held);
+    for (const HeldFile& f : state.held) {
+        ForceDelete(f.pending);
+        state.notWritten.push_back(f.name);
+    }
+    // Deleting the archive now would leave the client on a mix of two releases for good; kept, it is
+    // applied again at the next start.
+    if (!state.notWritten.empty()) {
+        for (const std::wstring& name : state.notWritten) {
+            cpplog::WriteWideToLog(CPPLOG_INFO << "update entry not written: ", name.c_str());
+        }
+        CPPLOG_INFO << "update.zip kept for the next start";
+        SetZipLastError(kZipWrite);
+        return;
     }
     DeleteFileW(L"update.zip");
 }

@@ -8,5 +8,6 @@ bool GetModuleFolder(std::string& folder);
 // Deletes the updater and its part files from "temp" and moves "temp\update.zip" beside the
 // launcher.
 void CleanTempFiles();
-// Unpacks "update.zip" of the current directory over it, then deletes it.
+// Unpacks "update.zip" of the current directory over it, then deletes it; it is kept when a file
+// could not be written (one held open by another program, say), so the next start completes it.
 void ApplyUpdateZip();

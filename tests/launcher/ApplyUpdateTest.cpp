@@ -1,14 +1,17 @@
 // Applying "update.zip" over the client's folder: every entry lands whole or the old file stays,
 // and nothing is written outside the folder.
+#include "Handles.h"
 #include "UpdateFiles.h"
 #include "ZipFixtures.h"
 
+#include "ChildProcess.h"
 #include "TestUtil.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
 #include <string>
+#include <thread>
 
 using namespace launchertest;
 using Tree = std::map<std::wstring, std::string>;
@@ -163,6 +166,22 @@ TEST_F(ApplyUpdate, UnreadableArchivesTouchNothing) {
         Apply(zip);
         EXPECT_EQ(Client(), before);
     }
+}
+
+TEST_F(ApplyUpdate, AFileReleasedWhileWaitedForIsReplacedInTheSameRun) {
+    Put(L"top.txt", "old top\n");
+    ASSERT_TRUE(testutil::CopyTo(ZipPath(L"basic.zip"), client_ + L"\\update.zip"));
+    // Held the way a running program holds its DLL: opened without sharing.
+    lumora::UniqueHandle held(CreateFileW((client_ + L"\\top.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(held.valid());
+    std::thread apply(ApplyUpdateZip);
+    // The archive's last entry is written once the held first one has been tried.
+    const bool passed = testutil::WaitForFile(client_ + L"\\中文目录\\文件.txt", 15000);
+    held.reset();
+    apply.join();
+    ASSERT_TRUE(passed);
+    EXPECT_EQ(Client(), kBasic);  // no copy left beside its file, no archive left to apply
 }
 
 TEST_F(ApplyUpdate, NothingIsWrittenOutsideTheClientFolder) {

@@ -1,6 +1,7 @@
 // lumoraLaunch end to end under Wine with the stand-in client: the prompt driven through its
 // window, the pipe hand-over, the client's restart, clean-up, update and URL registration.
 #include "ClientProcess.h"
+#include "Handles.h"
 #include "Launcher.h"
 #include "ZipFixtures.h"
 
@@ -292,6 +293,37 @@ TEST_F(Launcher, StartUpCleansTempAppliesTheUpdateAndRegistersTheScheme) {
     EXPECT_EQ(_wcsicmp(value, expected.c_str()), 0) << testutil::Narrow(value);
     for (size_t i = expected.size(); i < 260; ++i) ASSERT_EQ(value[i], L'\0') << i;
     RegDeleteTreeW(HKEY_CLASSES_ROOT, L"nembrisk");
+}
+
+TEST_F(Launcher, AnUpdateWithAHeldFileIsCompletedAtTheNextStart) {
+    ASSERT_TRUE(testutil::MakeDirs(app_ / L"temp"));
+    ASSERT_TRUE(testutil::CopyTo(ZipPath(L"basic.zip"), app_ / L"temp\\update.zip"));
+    ASSERT_TRUE(testutil::WriteBytes(app_ / L"deflated.txt", "old deflated\n"));
+    ASSERT_TRUE(testutil::WriteBytes(app_ / L"top.txt", "old top\n"));
+    // The launcher runs as a process of its own; this one holds the file as a running program would.
+    lumora::UniqueHandle held(CreateFileW((app_ / L"top.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(held.valid());
+    testutil::RunResult r = RunLauncher(L"");
+    EXPECT_EQ(r.exitCode, 0u);
+    EXPECT_NE(Started(), "");
+    EXPECT_NE(r.output.find("update entry not written: top.txt"), std::string::npos) << r.output;
+    held.reset();
+    KillProcessesByName(kClientImage);
+    Tree files = ListTree(app_.path());
+    EXPECT_EQ(files[L"top.txt"], "old top\n");
+    EXPECT_EQ(files[L"deflated.txt"], Body("deflated.txt", 500));
+    EXPECT_EQ(files.count(L"update.zip"), 1u);
+
+    DeleteFileW((app_ / L"started.ready").c_str());
+    r = RunLauncher(L"");
+    EXPECT_EQ(r.exitCode, 0u);
+    EXPECT_NE(Started(), "");
+    files = ListTree(app_.path());
+    EXPECT_EQ(files[L"top.txt"], Body("top.txt"));
+    EXPECT_EQ(files[L"中文目录\\文件.txt"], Body(testutil::Narrow(L"中文目录/文件.txt")));
+    EXPECT_EQ(files.count(L"update.zip"), 0u);
+    for (const auto& f : files) EXPECT_EQ(f.first.find(L".~"), std::wstring::npos) << testutil::Narrow(f.first);
 }
 
 TEST_F(Launcher, APathTooLongForTheSchemeCommandIsNotRegistered) {
