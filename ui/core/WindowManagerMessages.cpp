@@ -150,9 +150,7 @@ void CWindowManagerUI::ReapObjects(CControlUI* control) {
     if (m_pressed == control) m_pressed = nullptr;
     if (m_focus == control) m_focus = nullptr;
     KillTimer(control);
-    const CUIString name = control->GetName();
-    if (!name.IsEmpty() && m_names.Find(name.GetData(), false) == control)
-        m_names.Remove(name.GetData());
+    DropNames(control);
     for (int i = 0; i < m_queuedNotifications.GetSize(); ++i) {
         auto* msg = static_cast<TNotification*>(m_queuedNotifications[i]);
         if (msg->sender == control) msg->sender = nullptr;

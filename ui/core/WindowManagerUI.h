@@ -184,6 +184,8 @@ public:
     // The control tree
     bool AttachRoot(CControlUI* control);
     bool IndexControlNames(CControlUI* control, CControlUI* parent);
+    // A control of this window changed its name: its entry in the name map follows it.
+    void RenameControl(CControlUI* control);
     void AddDelayedCleanup(CControlUI* control);
 
     // Names, repaint and layout requests
@@ -212,6 +214,13 @@ private:
     void OnPaint();
     void OnPrintClient(HDC dc, LPARAM flags);
     void DeleteDelayedCleanup();
+    static CControlUI* CALLBACK IndexNameProc(CControlUI* control, void* data);
+    // Enters the control under its current name; a control has at most one entry.
+    void EnterName(CControlUI* control);
+    // Removes every entry of the name map that leads to the control.
+    void DropNames(CControlUI* control);
+    // Whether the control hangs below the attached root.
+    bool IsInTree(const CControlUI* control) const;
     // Deletes the control tree and everything that may point into it, first in tear-down.
     void DeleteControls();
     static HPEN UpdatePen();
