@@ -62,6 +62,12 @@ protected:
         ASSERT_TRUE(livetest::PumpUntil([&] { return Count(L"windowinit:root") > 0; }, 5000));
         livetest::PumpFor(30);
     }
+    // Lays out and paints what changed since.
+    void Repaint() {
+        InvalidateRect(win.GetHWND(), nullptr, FALSE);
+        UpdateWindow(win.GetHWND());
+        livetest::PumpFor(30);
+    }
     int Count(const std::wstring& note) const {
         return static_cast<int>(std::count(win.notes.begin(), win.notes.end(), note));
     }
@@ -499,6 +505,57 @@ TEST_F(LiveWindowTest, ReplacedRootIsDeletedLaterAndTheNewOneLaidOut) {
                                     3000));
     EXPECT_EQ(win.Manager().LocateControl(L"old"), nullptr);
     root = fresh;
+}
+
+// ---- controls let go, deleted or unregistered while the window runs ------------------------
+
+TEST_F(LiveWindowTest, ChildrenLetGoWithoutDeletionForgetTheWindowAndTheirContainer) {
+    for (const bool all : {false, true}) {
+        SCOPED_TRACE(all ? "RemoveAll" : "Remove");
+        auto* box = new livetest::Poisoned<CContainerUI>;
+        box->SetDeleteOnRemove(false);
+        bool boxDeleted = false;
+        box->OnDestroy().Add(livetest::FunctionDelegate([&](void*) {
+            boxDeleted = true;
+            return true;
+        }));
+        livetest::Place(root, box, RECT{10, 10, 150, 100});
+        auto* group = new CContainerUI;
+        group->SetName(L"group");
+        auto* inner = MakeButton(L"inner");
+        livetest::Place(group, inner, RECT{0, 0, 50, 30});
+        livetest::Place(box, group, RECT{0, 0, 100, 60});
+        Repaint();
+        CWindowManagerUI& m = win.Manager();
+        inner->SetFocus();
+        ASSERT_EQ(m.GetFocus(), inner);
+        ASSERT_TRUE(m.SetTimer(inner, 1, 60000));
+        m.SendNotification(inner, L"queued", 0, 0, true);
+
+        if (all)
+            box->RemoveAll();
+        else
+            ASSERT_TRUE(box->Remove(group));
+        EXPECT_EQ(group->GetParent(), nullptr);
+        EXPECT_EQ(group->GetManager(), nullptr);
+        EXPECT_EQ(inner->GetManager(), nullptr);
+        EXPECT_EQ(inner->GetParent(), group) << "the subtree stays whole";
+        EXPECT_EQ(m.LocateControl(L"group"), nullptr);
+        EXPECT_EQ(m.LocateControl(L"inner"), nullptr);
+        EXPECT_EQ(m.GetFocus(), nullptr);
+        EXPECT_EQ(m.GetTimers().GetSize(), 0);
+
+        // The container goes; what it let go leads neither into it nor into the window.
+        win.notes.clear();
+        root->Remove(box);
+        ASSERT_TRUE(livetest::PumpUntil([&] { return boxDeleted; }, 2000));
+        EXPECT_EQ(Count(L"queued:"), 1) << "the queued record lost its sender";
+        group->SetVisible(false);
+        group->SetVisible(true);
+        inner->SetText(L"still here");
+        inner->SetFocus();
+        delete group;
+    }
 }
 
 TEST(MessageLoop, EndsOnQuit) {
