@@ -282,4 +282,16 @@ TEST_F(PaintTest, LabelKeepsTheDefaultColourItFirstPaintedWith) {
     EXPECT_EQ(px.Count(RECT{10, 10, 200, 50}, 0x123456, 10), 0);
 }
 
+TEST_F(PaintTest, ImageDrawnBeforeTheControlHasAWindowLoadsOnceItHasOne) {
+    auto* c = new CControlUI;
+    c->SetBkImage(Png(L"blue.png", 0x0000FF).c_str());
+    // Drawn while it belongs to no window: there is no image cache to load into yet.
+    rendertest::Canvas canvas(40, 40);
+    c->SetPos(RECT{0, 0, 40, 40}, false);
+    c->Render(canvas.dc(), RECT{0, 0, 40, 40});
+    livetest::Place(root, c, RECT{10, 10, 50, 50});
+    const Pixels px = Print();
+    EXPECT_EQ(px.Count(RECT{10, 10, 50, 50}, 0x0000FF), 40 * 40);
+}
+
 }  // namespace
