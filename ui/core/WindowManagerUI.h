@@ -204,9 +204,26 @@ public:
     const CUIPtrArray& GetTimers() const { return m_timers; }
 
 private:
+    // Holds a control across calls into handlers, which may delete it: ReapObjects clears the
+    // held pointer when the control goes.
+    class CControlGuard {
+    public:
+        CControlGuard(CWindowManagerUI& manager, CControlUI* control);
+        ~CControlGuard();
+        CControlGuard(const CControlGuard&) = delete;
+        CControlGuard& operator=(const CControlGuard&) = delete;
+        CControlUI* Get() const { return m_control; }
+
+    private:
+        CWindowManagerUI& m_manager;
+        CControlUI* m_control;
+    };
+
     void SendEvent(CControlUI* to, int type, WPARAM wParam = 0, LPARAM lParam = 0,
                    WORD key = 0, WORD keyState = 0, CControlUI* sender = nullptr);
     void Deliver(TNotification& msg);
+    // Takes the focus from the focus control, `next` being the control it goes to.
+    void KillFocusOf(CControlUI* next);
     void DrainQueuedNotifications();
     void OnMouseMove(LPARAM lParam);
     bool OnMouseHover(LPARAM lParam);
@@ -265,6 +282,8 @@ private:
     CUIPtrArray m_overlays;
     CUIPtrArray m_delayedCleanup;
     CUIPtrArray m_queuedNotifications;
+    CUIPtrArray m_delivering;  // notification records being handed out right now
+    CUIPtrArray m_guards;      // CControlUI* slots of the live CControlGuards
     CUIPtrArray m_needUpdate;
     CUIStringMap m_names{83};
     CUIStringMap m_optionGroups{83};

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -555,6 +556,140 @@ TEST_F(LiveWindowTest, ChildrenLetGoWithoutDeletionForgetTheWindowAndTheirContai
         inner->SetText(L"still here");
         inner->SetFocus();
         delete group;
+    }
+}
+
+TEST_F(LiveWindowTest, ListenersAndFiltersChangedDuringDeliveryAreHonoured) {
+    struct Listener : INotifyUI {
+        int calls = 0;
+        std::function<void()> then;
+        void Notify(TNotification&) override {
+            ++calls;
+            if (then) then();
+        }
+    };
+    struct Filter : IMessageFilterUI {
+        int calls = 0;
+        std::function<void()> then;
+        LRESULT ProcessMessage(UINT message, WPARAM, LPARAM, bool&) override {
+            if (message != WM_KEYDOWN) return 0;
+            ++calls;
+            if (then) then();
+            return 0;
+        }
+    };
+    Settle();
+    CWindowManagerUI& m = win.Manager();
+    Listener first, second, third;
+    for (Listener* l : {&first, &second, &third}) m.AddNotifyListener(l);
+    // The first takes itself and the third off the list while it is being walked.
+    first.then = [&] {
+        m.RemoveNotifyListener(&first);
+        m.RemoveNotifyListener(&third);
+    };
+    m.SendNotification(root, L"ping");
+    EXPECT_EQ(first.calls, 1);
+    EXPECT_EQ(second.calls, 1) << "the listener after a removed one still hears it";
+    EXPECT_EQ(third.calls, 0) << "a removed listener hears nothing more";
+    m.RemoveNotifyListener(&second);
+
+    Filter once, always;
+    m.AddPreFilter(&once);
+    m.AddPreFilter(&always);
+    once.then = [&] { m.RemovePreFilter(&once); };
+    MSG msg = {};
+    msg.hwnd = win.GetHWND();
+    msg.message = WM_KEYDOWN;
+    msg.wParam = 'A';
+    CWindowManagerUI::OfferToPreFilters(&msg);
+    CWindowManagerUI::OfferToPreFilters(&msg);
+    EXPECT_EQ(once.calls, 1);
+    EXPECT_EQ(always.calls, 2);
+    m.RemovePreFilter(&always);
+}
+
+// A button whose handlers may delete it; its memory is overwritten then, so any later use fails.
+using DoomedButton = livetest::Poisoned<CButtonUI>;
+
+TEST_F(LiveWindowTest, HandlersMayDeleteTheControlTheyAreCalledFor) {
+    enum Trigger { kNotifyHub, kEventHubOnPress, kSetFocus, kKillFocus, kMouseEnter };
+    struct Case {
+        const char* what;
+        Trigger trigger;
+        int eventType;  // the event whose delegate deletes the control (0: notification)
+    };
+    const Case cases[] = {
+        {"a delegate of its notification hub", kNotifyHub, 0},
+        {"a delegate of its event hub, on the press", kEventHubOnPress, kEventButtonDown},
+        {"the set-focus event of a press", kSetFocus, kEventSetFocus},
+        {"the kill-focus event when another control takes the focus", kKillFocus,
+         kEventKillFocus},
+        {"the mouse-enter event", kMouseEnter, kEventMouseEnter},
+    };
+    auto* other = MakeButton(L"other");
+    livetest::Place(root, other, RECT{200, 10, 260, 40});
+    Settle();
+    root->SetDeferredDelete(false);  // Remove deletes at once, inside the handler
+    CWindowManagerUI& m = win.Manager();
+    HWND w = win.GetHWND();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto* doomed = new DoomedButton;
+        doomed->SetName(L"doomed");
+        livetest::Place(root, doomed, RECT{20, 20, 120, 60});
+        Repaint();
+        livetest::MouseMove(w, 150, 150);
+        m.SetFocus(c.trigger == kKillFocus ? doomed : nullptr);
+        int deletions = 0;
+        int afterDeletion = 0;
+        doomed->OnDestroy().Add(livetest::FunctionDelegate([&](void*) {
+            ++deletions;
+            return true;
+        }));
+        const livetest::FunctionDelegate remove([&](void* param) {
+            if (c.eventType == 0 || static_cast<TControlEvent*>(param)->type == c.eventType)
+                root->Remove(doomed);
+            return true;
+        });
+        const livetest::FunctionDelegate later([&](void*) {
+            if (deletions > 0) ++afterDeletion;
+            return true;
+        });
+        CEventHub& hub = c.trigger == kNotifyHub ? doomed->OnNotify() : doomed->OnEvent();
+        hub.Add(remove);
+        hub.Add(later);
+        std::vector<CControlUI*> senders;
+        win.onNotify = [&](TNotification& n) {
+            if (n.type == L"ping") senders.push_back(n.sender);
+        };
+        win.notes.clear();
+        switch (c.trigger) {
+        case kNotifyHub: m.SendNotification(doomed, L"ping"); break;
+        case kEventHubOnPress:
+        case kSetFocus: livetest::MouseDown(w, 50, 40); break;
+        case kKillFocus: m.SetFocus(other); break;
+        case kMouseEnter: livetest::MouseMove(w, 50, 40); break;
+        }
+        EXPECT_EQ(deletions, 1);
+        EXPECT_EQ(afterDeletion, 0) << "delegates of a deleted control do not run";
+        EXPECT_EQ(m.LocateControl(L"doomed"), nullptr);
+        EXPECT_FALSE(m.IsCaptured()) << "no capture is left for a deleted control";
+        EXPECT_EQ(Count(L"killfocus:doomed"), 0);
+        if (c.trigger == kSetFocus) {
+            EXPECT_EQ(Count(L"setfocus:doomed"), 0);
+        }
+        if (c.trigger == kKillFocus) {
+            EXPECT_EQ(m.GetFocus(), other);
+        }
+        if (c.trigger == kNotifyHub) {
+            ASSERT_EQ(senders.size(), 1u);
+            EXPECT_EQ(senders[0], nullptr) << "listeners see no sender once it is gone";
+        }
+        // The window goes on working where the control was.
+        livetest::MouseUp(w, 50, 40);
+        livetest::MouseDown(w, 50, 40);
+        livetest::MouseUp(w, 50, 40);
+        win.onNotify = nullptr;
     }
 }
 
