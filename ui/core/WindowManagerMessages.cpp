@@ -354,6 +354,10 @@ void CWindowManagerUI::RunMessageLoop() {
 bool CWindowManagerUI::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam,
                                       LRESULT& result) {
     if (m_window == nullptr) return false;
+    if (message == WM_NCDESTROY) {
+        ForgetWindow();
+        return false;
+    }
     DrainQueuedNotifications();
 
     const bool filtered = ForEachRegistered(m_windowFilters, [&](void* filter) {

@@ -16,6 +16,17 @@ CControlUI* CALLBACK NeedsUpdateProc(CControlUI* control, void* data) {
 
 }  // namespace
 
+void CWindowManagerUI::DeleteOffscreen() {
+    if (m_offscreenDc) ::DeleteDC(m_offscreenDc);
+    if (m_offscreenBitmap) ::DeleteObject(m_offscreenBitmap);
+    if (m_backgroundDc) ::DeleteDC(m_backgroundDc);
+    if (m_backgroundBitmap) ::DeleteObject(m_backgroundBitmap);
+    m_offscreenDc = nullptr;
+    m_offscreenBitmap = nullptr;
+    m_backgroundDc = nullptr;
+    m_backgroundBitmap = nullptr;
+}
+
 void CWindowManagerUI::LayOut() {
     m_updateNeeded = false;
     RECT client = {};
@@ -23,14 +34,7 @@ void CWindowManagerUI::LayOut() {
     if (IsRectEmpty(&client)) return;
     if (m_root->IsUpdateNeeded()) {
         // The whole tree moves: the off-screen buffers are rebuilt at the new size.
-        if (m_offscreenDc) ::DeleteDC(m_offscreenDc);
-        if (m_offscreenBitmap) ::DeleteObject(m_offscreenBitmap);
-        if (m_backgroundDc) ::DeleteDC(m_backgroundDc);
-        if (m_backgroundBitmap) ::DeleteObject(m_backgroundBitmap);
-        m_offscreenDc = nullptr;
-        m_offscreenBitmap = nullptr;
-        m_backgroundDc = nullptr;
-        m_backgroundBitmap = nullptr;
+        DeleteOffscreen();
         m_root->SetPos(client, true);
     } else {
         // A fresh list each pass: controls laid out last time may be gone since.

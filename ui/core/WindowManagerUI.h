@@ -229,6 +229,10 @@ private:
     bool OnMouseHover(LPARAM lParam);
     void LayOut();
     void OnPaint();
+    // Deletes the off-screen and background DCs and bitmaps; the next paint makes new ones.
+    void DeleteOffscreen();
+    // The window is being destroyed: leave the list of managers and let go of its resources.
+    void ForgetWindow();
     void OnPrintClient(HDC dc, LPARAM flags);
     void DeleteDelayedCleanup();
     static CControlUI* CALLBACK IndexNameProc(CControlUI* control, void* data);

@@ -693,6 +693,49 @@ TEST_F(LiveWindowTest, HandlersMayDeleteTheControlTheyAreCalledFor) {
     }
 }
 
+// ---- the manager and its window's lifetime --------------------------------------------------
+
+TEST(ManagerLifetime, ADestroyedWindowLeavesNoWayIntoItsManager) {
+    struct Filter : IMessageFilterUI {
+        int calls = 0;
+        LRESULT ProcessMessage(UINT, WPARAM, LPARAM, bool&) override {
+            ++calls;
+            return 0;
+        }
+    };
+    auto entries = [](const CWindowManagerUI* m) {
+        const CUIPtrArray& all = CWindowManagerUI::GetAllManagers();
+        int n = 0;
+        for (int i = 0; i < all.GetSize(); ++i) n += all[i] == m ? 1 : 0;
+        return n;
+    };
+    Filter filter;
+    const CWindowManagerUI* gone = nullptr;
+    HWND oldHandle = nullptr;
+    {
+        TestWindow win;
+        ASSERT_TRUE(win.Open(40, 40, 100, 80));
+        CWindowManagerUI& m = win.Manager();
+        m.Init(win.GetHWND());  // a second Init registers nothing more
+        EXPECT_EQ(entries(&m), 1);
+        m.AddPreFilter(&filter);
+        oldHandle = win.GetHWND();
+        DestroyWindow(oldHandle);
+        EXPECT_EQ(m.GetPaintWindow(), nullptr);
+        EXPECT_EQ(m.GetPaintDC(), nullptr);
+        EXPECT_EQ(entries(&m), 0);
+        // Whatever window gets the old handle next, its messages reach nobody here.
+        MSG msg = {};
+        msg.hwnd = oldHandle;
+        msg.message = WM_KEYDOWN;
+        msg.wParam = VK_TAB;
+        EXPECT_FALSE(CWindowManagerUI::OfferToPreFilters(&msg));
+        EXPECT_EQ(filter.calls, 0);
+        gone = &m;
+    }
+    EXPECT_EQ(entries(gone), 0);
+}
+
 TEST(MessageLoop, EndsOnQuit) {
     PostQuitMessage(0);
     CWindowManagerUI::RunMessageLoop();
