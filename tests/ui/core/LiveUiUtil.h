@@ -76,6 +76,10 @@ void MouseMove(HWND hwnd, int x, int y);
 void MouseDown(HWND hwnd, int x, int y);
 void MouseUp(HWND hwnd, int x, int y);
 
+// GDI handles this process can still make: made until refused, then deleted again. Windows
+// and Wine give a process a fixed number, so a leak shows as a smaller count.
+int FreeGdiHandles();
+
 // A control class whose memory is overwritten when it is deleted, so that anything still
 // using a pointer to it afterwards fails at once instead of reading stale values.
 template <class Control>

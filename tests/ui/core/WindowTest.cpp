@@ -191,6 +191,43 @@ TEST(SkinnedWindow, MissingSkinResourceLeavesAnEmptyWindow) {
     ::DestroyWindow(w.GetHWND());
 }
 
+// Committed private memory of the process, region by region.
+size_t CommittedPrivateBytes() {
+    size_t total = 0;
+    MEMORY_BASIC_INFORMATION mbi = {};
+    for (const BYTE* p = nullptr; ::VirtualQuery(p, &mbi, sizeof(mbi)) == sizeof(mbi);
+         p = static_cast<const BYTE*>(mbi.BaseAddress) + mbi.RegionSize) {
+        if (mbi.State == MEM_COMMIT && mbi.Type == MEM_PRIVATE) total += mbi.RegionSize;
+    }
+    return total;
+}
+
+TEST(SkinnedWindow, ResourceSkinIsCopiedOnceHoweverManyWindowsOpen) {
+    // With the archive not kept open, every window reads the skin from the file named
+    // "membuffer" in the skin folder; resource 103 (2 MiB) is only ever copied.
+    HMODULE self = ::GetModuleHandleW(nullptr);
+    HRSRC res = ::FindResourceW(self, MAKEINTRESOURCEW(102), L"ZIPRES");
+    ASSERT_NE(res, nullptr);
+    const char* zip = static_cast<const char*>(::LockResource(::LoadResource(self, res)));
+    testutil::TempDir dir(L"skin");
+    ASSERT_TRUE(testutil::WriteBytes(dir / L"membuffer",
+                                     std::string(zip, ::SizeofResource(self, res))));
+    CWindowManagerUI::SetSkinRoot(dir.path().c_str());
+    CWindowManagerUI::SetSkinZip(L"", false);
+    constexpr size_t kResourceBytes = 2u << 20;
+    size_t before = 0;
+    for (int i = 0; i < 20; ++i) {
+        SkinWindow w(L"main.xml", 103);
+        ASSERT_TRUE(w.Open());
+        ASSERT_NE(w.GetManager().GetRoot(), nullptr);
+        ::DestroyWindow(w.GetHWND());
+        // The first window makes the one copy the process keeps.
+        if (i == 0) before = CommittedPrivateBytes();
+    }
+    EXPECT_EQ(CWindowManagerUI::GetSkinZipName(), L"membuffer");
+    EXPECT_LT(CommittedPrivateBytes() - before, 4 * kResourceBytes);
+}
+
 // Runs only inside the child process that the next test starts.
 TEST(SkinnedWindow, MissingLayoutChild) {
     if (::GetEnvironmentVariableW(kChildEnv, nullptr, 0) == 0) GTEST_SKIP();
