@@ -20,11 +20,12 @@ class SkinWindow : public WindowImplBase {
 public:
     SkinWindow(const wchar_t* layout, UINT resourceId, int kind = kSkinZipResource)
         : m_layout(layout), m_id(resourceId), m_kind(kind) {}
-    bool Open() {
+    // A hidden window is destroyed at once; a shown one makes Wine wait for a window manager.
+    bool Open(bool visible = true) {
         CWindowManagerUI::SetInstance(::GetModuleHandleW(nullptr));
         ::SetCursorPos(0, 0);
-        return CreateWnd(nullptr, L"skin test", WS_POPUP | WS_VISIBLE, 0, 0, 0, 200, 120) !=
-               nullptr;
+        const DWORD style = WS_POPUP | (visible ? WS_VISIBLE : 0);
+        return CreateWnd(nullptr, L"skin test", style, 0, 0, 0, 200, 120) != nullptr;
     }
     LRESULT HitTest(int x, int y) {
         POINT pt = {x, y};
@@ -218,14 +219,15 @@ TEST(SkinnedWindow, ResourceSkinIsCopiedOnceHoweverManyWindowsOpen) {
     size_t before = 0;
     for (int i = 0; i < 20; ++i) {
         SkinWindow w(L"main.xml", 103);
-        ASSERT_TRUE(w.Open());
+        ASSERT_TRUE(w.Open(false));
         ASSERT_NE(w.GetManager().GetRoot(), nullptr);
         ::DestroyWindow(w.GetHWND());
         // The first window makes the one copy the process keeps.
         if (i == 0) before = CommittedPrivateBytes();
     }
     EXPECT_EQ(CWindowManagerUI::GetSkinZipName(), L"membuffer");
-    EXPECT_LT(CommittedPrivateBytes() - before, 4 * kResourceBytes);
+    const size_t grown = CommittedPrivateBytes() - before;
+    EXPECT_LT(grown, 4 * kResourceBytes) << grown << " bytes more after 19 windows";
 }
 
 // Runs only inside the child process that the next test starts.
