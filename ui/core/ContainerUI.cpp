@@ -22,6 +22,11 @@ bool Meets(const RECT& a, const RECT& b) {
     return IntersectRect(&tmp, &a, &b) != FALSE;
 }
 
+CControlUI* CALLBACK ReapProc(CControlUI* control, void* manager) {
+    static_cast<CWindowManagerUI*>(manager)->ReapObjects(control);
+    return nullptr;
+}
+
 }  // namespace
 
 CContainerUI::CContainerUI() = default;
@@ -87,13 +92,23 @@ void CContainerUI::DisposeChild(CControlUI* child) {
         delete child;
 }
 
+void CContainerUI::ReleaseChild(CControlUI* child) {
+    // The child lives on outside this container, which may go first, and outside the window:
+    // the window forgets the whole subtree and the child points at neither of them any more.
+    if (m_manager) child->LocateControl(&ReapProc, m_manager, 0);
+    child->SetManager(nullptr, nullptr, false);
+}
+
 bool CContainerUI::Remove(CControlUI* control) {
     if (control == nullptr) return false;
     const int index = m_items.Find(control);
     if (index < 0) return false;
     RequestLayout();
     m_items.Remove(index);
-    if (m_deleteOnRemove) DisposeChild(control);
+    if (m_deleteOnRemove)
+        DisposeChild(control);
+    else
+        ReleaseChild(control);
     return true;
 }
 
@@ -106,8 +121,13 @@ void CContainerUI::RemoveAll() {
     // Take the list first: a deleted child must not find itself still listed here.
     CUIPtrArray items = m_items;
     m_items.Empty();
-    if (m_deleteOnRemove)
-        for (int i = 0; i < items.GetSize(); ++i) DisposeChild(static_cast<CControlUI*>(items[i]));
+    for (int i = 0; i < items.GetSize(); ++i) {
+        auto* child = static_cast<CControlUI*>(items[i]);
+        if (m_deleteOnRemove)
+            DisposeChild(child);
+        else
+            ReleaseChild(child);
+    }
     RequestLayout();
 }
 

@@ -95,6 +95,8 @@ protected:
     bool IsBarVisible(const CScrollBarUI* bar) const;
     // Hands a removed child to the manager's deferred list or deletes it now.
     void DisposeChild(CControlUI* child);
+    // Lets a child go that the container does not delete.
+    void ReleaseChild(CControlUI* child);
 
     CUIPtrArray m_items;
     RECT m_inset = {0, 0, 0, 0};

@@ -73,12 +73,17 @@ public:
     CEventHub& operator=(const CEventHub&) = delete;
 
     void Add(const CDelegateBase& delegate);
-    // False at the first delegate that answers false; true otherwise, also when empty.
+    // False at the first delegate that answers false; true otherwise, also when empty. False
+    // as well when a delegate deleted the hub (with the control that holds it): the caller
+    // must then not touch that control again.
     bool Invoke(void* param);
     bool HasHandlers() const { return !m_delegates.IsEmpty(); }
 
 private:
+    struct TInvokeFrame;
+
     CUIPtrArray m_delegates;
+    TInvokeFrame* m_frames = nullptr;  // the Invoke calls under way, innermost first
 };
 
 }  // namespace Veneer

@@ -19,7 +19,13 @@ CControlUI::~CControlUI() {
 }
 
 CUIString CControlUI::GetName() const { return m_name; }
-void CControlUI::SetName(const wchar_t* name) { m_name = name ? name : L""; }
+void CControlUI::SetName(const wchar_t* name) {
+    if (name == nullptr) name = L"";
+    if (m_name == name) return;
+    m_name = name;
+    // The window finds its controls by name: the old name must no longer lead here.
+    if (m_manager) m_manager->RenameControl(this);
+}
 const wchar_t* CControlUI::GetTypeName() const { return L"ControlUI"; }
 
 void* CControlUI::QueryPart(const wchar_t* name) {

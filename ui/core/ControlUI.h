@@ -228,10 +228,16 @@ protected:
     RECT m_sideBorders = {0, 0, 0, 0};
 
 private:
+    friend class CWindowManagerUI;
+
     // The item rectangle clipped by every ancestor; false when an ancestor is hidden or the
     // clip leaves nothing.
     bool ClipByAncestors(CUIRect& rc) const;
     void RequestDeclaredLayout();
+
+    // The name the manager's name map holds this control under (kept by the manager), so the
+    // entry goes with the control even when its name changed in between.
+    CUIString m_indexedName;
 };
 
 }  // namespace Veneer

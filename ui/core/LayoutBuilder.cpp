@@ -229,6 +229,24 @@ void CLayoutBuilder::ParseInclude(CXmlNode& node, CControlUI* parent, CWindowMan
 CControlUI* CLayoutBuilder::ParseElements(CXmlNode& node, CControlUI* parent,
                                           CWindowManagerUI* manager) {
     IContainerUI* container = nullptr;
+    // A parent that already belongs to a window (an Include or a child layout built into a
+    // shown window) binds what it gets at once; so the controls are complete before that.
+    const bool parentInWindow = parent != nullptr && parent->GetManager() != nullptr;
+    enum class Placed { kAdded, kDeleted, kNoContainer };
+    auto addToParent = [&](CControlUI* control) {
+        if (container == nullptr)
+            container = static_cast<IContainerUI*>(parent->QueryPart(L"IContainer"));
+        if (container == nullptr) {
+            // A control cannot hold children: what was built for it has no owner.
+            delete control;
+            return Placed::kNoContainer;
+        }
+        if (!container->Add(control)) {
+            delete control;
+            return Placed::kDeleted;
+        }
+        return Placed::kAdded;
+    };
     CControlUI* first = nullptr;
     for (CXmlNode child = node.GetChild(); child.IsValid(); child = child.GetSibling()) {
         const wchar_t* name = child.GetName();
@@ -241,18 +259,10 @@ CControlUI* CLayoutBuilder::ParseElements(CXmlNode& node, CControlUI* parent,
         if (control == nullptr) continue;
 
         if (child.HasChildren()) ParseElements(child, control, manager);
-        if (parent != nullptr) {
-            if (container == nullptr)
-                container = static_cast<IContainerUI*>(parent->QueryPart(L"IContainer"));
-            if (container == nullptr) {
-                // A control cannot hold children: what was built for it has no owner.
-                delete control;
-                return nullptr;
-            }
-            if (!container->Add(control)) {
-                delete control;
-                continue;
-            }
+        if (parent != nullptr && !parentInWindow) {
+            const Placed placed = addToParent(control);
+            if (placed == Placed::kNoContainer) return nullptr;
+            if (placed == Placed::kDeleted) continue;
         }
         if (manager) {
             control->SetManager(manager, nullptr, false);
@@ -263,6 +273,12 @@ CControlUI* CLayoutBuilder::ParseElements(CXmlNode& node, CControlUI* parent,
         for (int i = 0; i < count; ++i)
             control->ApplyAttribute(child.GetAttributeName(i), child.GetAttributeValue(i));
         if (manager) control->SetManager(nullptr, nullptr, false);
+        if (parentInWindow) {
+            // The container hands down its window and itself, initialises and enters names.
+            const Placed placed = addToParent(control);
+            if (placed == Placed::kNoContainer) return nullptr;
+            if (placed == Placed::kDeleted) continue;
+        }
 
         if (first == nullptr) {
             first = control;

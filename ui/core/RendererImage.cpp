@@ -287,9 +287,11 @@ void CRenderer::ReleaseImage(TImageData* image, bool deleteRecord) {
 bool CRenderer::DrawImageDescriptor(HDC dc, CWindowManagerUI* manager, const RECT& item,
                                     const RECT& paint, TImageDrawInfo& info) {
     if (info.image == nullptr) {
-        if (info.parsed) return false;
+        // Without a manager there is no image cache to load into: that is no failed attempt,
+        // and the first draw with a manager loads the image.
+        if (info.parsed || manager == nullptr) return false;
         info.parsed = true;
-        if (info.description.IsEmpty() || manager == nullptr) return false;
+        if (info.description.IsEmpty()) return false;
         ParsedDescription pd;
         ParseDescription(info, pd);
         info.imageName = pd.name;

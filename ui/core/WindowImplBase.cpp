@@ -119,9 +119,9 @@ LRESULT WindowImplBase::OnMouseMove(UINT m, WPARAM w, LPARAM l, bool& handled) {
 }
 
 bool WindowImplBase::LoadSkinZipResource() {
-    // The first window's copy stays in force for the process; later windows need no copy.
-    if (CWindowManagerUI::GetSkinZipName() == L"membuffer" && CWindowManagerUI::GetZipHandle())
-        return true;
+    // The first window's copy stays in force for the process, opened or not (keep-open off, a
+    // damaged archive): SetSkinZip would ignore another copy, which would never be freed.
+    if (CWindowManagerUI::GetSkinZipName() == L"membuffer") return true;
     HMODULE module = CWindowManagerUI::GetResourceModule();
     HRSRC res = ::FindResourceW(module, GetSkinResourceId(), L"ZIPRES");
     if (res == nullptr) return false;

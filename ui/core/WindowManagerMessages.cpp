@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include <cwctype>
+#include <initializer_list>
 #include <memory>
 
 #include "ControlUI.h"
@@ -61,7 +62,27 @@ CControlUI* CALLBACK HitProc(CControlUI* control, void* data) {
 
 POINT PointFromLParam(LPARAM lParam) { return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; }
 
+// Calls `call` for each entry that is still registered when its turn comes, until one answers
+// true: handlers may register or remove entries, their own included, during the walk.
+template <typename Call>
+bool ForEachRegistered(const CUIPtrArray& list, Call call) {
+    const CUIPtrArray snapshot = list;
+    for (int i = 0; i < snapshot.GetSize(); ++i)
+        if (list.Find(snapshot[i]) >= 0 && call(snapshot[i])) return true;
+    return false;
+}
+
 }  // namespace
+
+CWindowManagerUI::CControlGuard::CControlGuard(CWindowManagerUI& manager, CControlUI* control)
+    : m_manager(manager), m_control(control) {
+    m_manager.m_guards.Add(&m_control);
+}
+
+CWindowManagerUI::CControlGuard::~CControlGuard() {
+    const int at = m_manager.m_guards.Find(&m_control);
+    if (at >= 0) m_manager.m_guards.Remove(at);
+}
 
 WORD CWindowManagerUI::MapKeyState() {
     WORD state = 0;
@@ -128,9 +149,16 @@ void CWindowManagerUI::SendNotification(TNotification& msg, bool async) {
 }
 
 void CWindowManagerUI::Deliver(TNotification& msg) {
+    // A handler may delete the sender: ReapObjects clears the sender of the records on their
+    // way, so later handlers see none.
+    m_delivering.Add(&msg);
     if (msg.sender && msg.sender->OnNotify().HasHandlers()) msg.sender->OnNotify().Invoke(&msg);
-    for (int i = 0; i < m_notifiers.GetSize(); ++i)
-        static_cast<INotifyUI*>(m_notifiers[i])->Notify(msg);
+    ForEachRegistered(m_notifiers, [&msg](void* listener) {
+        static_cast<INotifyUI*>(listener)->Notify(msg);
+        return false;
+    });
+    const int at = m_delivering.Find(&msg);
+    if (at >= 0) m_delivering.Remove(at);
 }
 
 void CWindowManagerUI::DrainQueuedNotifications() {
@@ -147,15 +175,23 @@ void CWindowManagerUI::ReapObjects(CControlUI* control) {
     if (control == nullptr) return;
     if (m_keyDown == control) m_keyDown = nullptr;
     if (m_hover == control) m_hover = nullptr;
-    if (m_pressed == control) m_pressed = nullptr;
+    if (m_pressed == control) {
+        m_pressed = nullptr;
+        // The capture was taken for it, and no button-up would release it now.
+        if (m_mouseCaptured) ReleaseCapture();
+    }
     if (m_focus == control) m_focus = nullptr;
     KillTimer(control);
-    const CUIString name = control->GetName();
-    if (!name.IsEmpty() && m_names.Find(name.GetData(), false) == control)
-        m_names.Remove(name.GetData());
-    for (int i = 0; i < m_queuedNotifications.GetSize(); ++i) {
-        auto* msg = static_cast<TNotification*>(m_queuedNotifications[i]);
-        if (msg->sender == control) msg->sender = nullptr;
+    DropNames(control);
+    for (const CUIPtrArray* records : {&m_queuedNotifications, &m_delivering}) {
+        for (int i = 0; i < records->GetSize(); ++i) {
+            auto* msg = static_cast<TNotification*>((*records)[i]);
+            if (msg->sender == control) msg->sender = nullptr;
+        }
+    }
+    for (int i = 0; i < m_guards.GetSize(); ++i) {
+        auto* held = static_cast<CControlUI**>(m_guards[i]);
+        if (*held == control) *held = nullptr;
     }
     // An overlay painted after the tree would otherwise be painted after its deletion.
     const int overlay = m_overlays.Find(control);
@@ -164,32 +200,36 @@ void CWindowManagerUI::ReapObjects(CControlUI* control) {
 
 // ---- focus ---------------------------------------------------------------------------------
 
+void CWindowManagerUI::KillFocusOf(CControlUI* next) {
+    if (m_focus == nullptr) return;
+    CControlGuard old(*this, m_focus);
+    SendEvent(old.Get(), kEventKillFocus, 0, 0, 0, 0, next);
+    // Its handlers may have deleted it; then it has nothing more to say.
+    if (old.Get()) SendNotification(old.Get(), L"killfocus");
+    m_focus = nullptr;
+}
+
 void CWindowManagerUI::SetFocus(CControlUI* control) {
     if (::GetFocus() != m_window && control != m_focus) ::SetFocus(m_window);
     if (control == m_focus) return;
-    if (m_focus) {
-        CControlUI* old = m_focus;
-        SendEvent(old, kEventKillFocus, 0, 0, 0, 0, control);
-        SendNotification(old, L"killfocus");
-        m_focus = nullptr;
-    }
+    CControlGuard next(*this, control);
+    KillFocusOf(control);
+    control = next.Get();
     if (control == nullptr || control->GetManager() != this || !control->IsVisible() ||
         !control->IsEnabled())
         return;
     m_focus = control;
     SendEvent(control, kEventSetFocus);
-    SendNotification(control, L"setfocus");
+    if (next.Get()) SendNotification(control, L"setfocus");
 }
 
 void CWindowManagerUI::SetFocusDeferred(CControlUI* control) {
     ::SetFocus(m_window);
     if (control == nullptr) return;
-    if (m_focus) {
-        CControlUI* old = m_focus;
-        SendEvent(old, kEventKillFocus, 0, 0, 0, 0, control);
-        SendNotification(old, L"killfocus");
-        m_focus = nullptr;
-    }
+    CControlGuard next(*this, control);
+    KillFocusOf(control);
+    control = next.Get();
+    if (control == nullptr) return;
     if (m_root) {
         TabSearch search;
         search.focus = control;
@@ -231,25 +271,21 @@ bool CWindowManagerUI::TabToNextControl(bool forward) {
 // ---- pre-translation -----------------------------------------------------------------------
 
 bool CWindowManagerUI::OfferToAccelerators(MSG* msg) {
-    for (int i = 0; i < m_accelerators.GetSize(); ++i) {
-        if (static_cast<ITranslateAccelerator*>(m_accelerators[i])->TranslateAccelerator(msg) ==
-            S_OK)
-            return true;
-    }
-    return false;
+    return ForEachRegistered(m_accelerators, [msg](void* handler) {
+        return static_cast<ITranslateAccelerator*>(handler)->TranslateAccelerator(msg) == S_OK;
+    });
 }
 
 bool CWindowManagerUI::PreProcessMessage(UINT message, WPARAM wParam, LPARAM lParam,
                                          LRESULT& result) {
-    for (int i = 0; i < m_preFilters.GetSize(); ++i) {
+    const bool consumed = ForEachRegistered(m_preFilters, [&](void* filter) {
         bool handled = false;
-        const LRESULT r = static_cast<IMessageFilterUI*>(m_preFilters[i])
-                              ->ProcessMessage(message, wParam, lParam, handled);
-        if (handled) {
-            result = r;
-            return true;
-        }
-    }
+        const LRESULT r = static_cast<IMessageFilterUI*>(filter)->ProcessMessage(
+            message, wParam, lParam, handled);
+        if (handled) result = r;
+        return handled;
+    });
+    if (consumed) return true;
     switch (message) {
     case WM_KEYDOWN:
         if (wParam != VK_TAB) break;
@@ -262,8 +298,9 @@ bool CWindowManagerUI::PreProcessMessage(UINT message, WPARAM wParam, LPARAM lPa
         CControlUI* found = m_root->LocateControl(
             &ShortcutProc, &search, kLocateEnabled | kLocateTopFirst | kLocateMeFirst);
         if (found == nullptr) break;
+        CControlGuard target(*this, found);
         found->SetFocus();
-        found->Activate();
+        if (target.Get()) found->Activate();
         return true;
     }
     case WM_SYSKEYDOWN:
@@ -317,17 +354,20 @@ void CWindowManagerUI::RunMessageLoop() {
 bool CWindowManagerUI::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam,
                                       LRESULT& result) {
     if (m_window == nullptr) return false;
+    if (message == WM_NCDESTROY) {
+        ForgetWindow();
+        return false;
+    }
     DrainQueuedNotifications();
 
-    for (int i = 0; i < m_windowFilters.GetSize(); ++i) {
+    const bool filtered = ForEachRegistered(m_windowFilters, [&](void* filter) {
         bool handled = false;
-        const LRESULT r = static_cast<IMessageFilterUI*>(m_windowFilters[i])
-                              ->ProcessMessage(message, wParam, lParam, handled);
-        if (handled) {
-            result = r;
-            return true;
-        }
-    }
+        const LRESULT r = static_cast<IMessageFilterUI*>(filter)->ProcessMessage(
+            message, wParam, lParam, handled);
+        if (handled) result = r;
+        return handled;
+    });
+    if (filtered) return true;
 
     switch (message) {
     case WM_SIZE:
@@ -431,8 +471,11 @@ bool CWindowManagerUI::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam
         m_lastMouse = pt;
         CControlUI* control = LocateControlAt(pt);
         if (control == nullptr || control->GetManager() != this) break;
+        CControlGuard target(*this, control);
         m_pressed = control;
         if (message != WM_LBUTTONDBLCLK) control->SetFocus();
+        // Focus handlers may have deleted it (which also cleared the pressed control).
+        if (target.Get() == nullptr) break;
         SetCapture();
         const int type = message == WM_LBUTTONDOWN     ? kEventButtonDown
                          : message == WM_LBUTTONDBLCLK ? kEventDoubleClick
@@ -499,6 +542,8 @@ void CWindowManagerUI::OnMouseMove(LPARAM lParam) {
     m_lastMouse = pt;
     CControlUI* control = LocateControlAt(pt);
     if (control && control->GetManager() != this) return;
+    // Handlers of the events below may delete the control under the pointer.
+    CControlGuard target(*this, control);
     if (control != m_hover) {
         if (m_hover) {
             CControlUI* old = m_hover;
@@ -509,15 +554,15 @@ void CWindowManagerUI::OnMouseMove(LPARAM lParam) {
         if (m_toolTip)
             ::SendMessageW(m_toolTip, TTM_TRACKACTIVATE, FALSE,
                            reinterpret_cast<LPARAM>(&m_toolInfo));
-        if (control) {
-            SendEvent(control, kEventMouseEnter);
-            m_hover = control;
+        if (target.Get()) {
+            SendEvent(target.Get(), kEventMouseEnter);
+            m_hover = target.Get();
         }
     }
     if (m_pressed)
         SendEvent(m_pressed, kEventMouseMove);
-    else if (control)
-        SendEvent(control, kEventMouseMove);
+    else if (target.Get())
+        SendEvent(target.Get(), kEventMouseMove);
 }
 
 bool CWindowManagerUI::OnMouseHover(LPARAM lParam) {
@@ -525,7 +570,9 @@ bool CWindowManagerUI::OnMouseHover(LPARAM lParam) {
     const POINT pt = PointFromLParam(lParam);
     CControlUI* control = LocateControlAt(pt);
     if (control == nullptr) return false;
+    CControlGuard target(*this, control);
     if (m_hover) SendEvent(m_hover, kEventMouseHover);
+    if (target.Get() == nullptr) return true;
     CUIString tip = control->GetToolTip();
     ExpandLanguageTokens(tip);
     if (tip.IsEmpty()) return true;

@@ -16,6 +16,17 @@ CControlUI* CALLBACK NeedsUpdateProc(CControlUI* control, void* data) {
 
 }  // namespace
 
+void CWindowManagerUI::DeleteOffscreen() {
+    if (m_offscreenDc) ::DeleteDC(m_offscreenDc);
+    if (m_offscreenBitmap) ::DeleteObject(m_offscreenBitmap);
+    if (m_backgroundDc) ::DeleteDC(m_backgroundDc);
+    if (m_backgroundBitmap) ::DeleteObject(m_backgroundBitmap);
+    m_offscreenDc = nullptr;
+    m_offscreenBitmap = nullptr;
+    m_backgroundDc = nullptr;
+    m_backgroundBitmap = nullptr;
+}
+
 void CWindowManagerUI::LayOut() {
     m_updateNeeded = false;
     RECT client = {};
@@ -23,14 +34,7 @@ void CWindowManagerUI::LayOut() {
     if (IsRectEmpty(&client)) return;
     if (m_root->IsUpdateNeeded()) {
         // The whole tree moves: the off-screen buffers are rebuilt at the new size.
-        if (m_offscreenDc) ::DeleteDC(m_offscreenDc);
-        if (m_offscreenBitmap) ::DeleteObject(m_offscreenBitmap);
-        if (m_backgroundDc) ::DeleteDC(m_backgroundDc);
-        if (m_backgroundBitmap) ::DeleteObject(m_backgroundBitmap);
-        m_offscreenDc = nullptr;
-        m_offscreenBitmap = nullptr;
-        m_backgroundDc = nullptr;
-        m_backgroundBitmap = nullptr;
+        DeleteOffscreen();
         m_root->SetPos(client, true);
     } else {
         // A fresh list each pass: controls laid out last time may be gone since.
@@ -67,27 +71,35 @@ void CWindowManagerUI::OnPaint() {
     ::GetClientRect(m_window, &client);
     const int width = client.right - client.left;
     const int height = client.bottom - client.top;
+    // A DC made once is kept even when its bitmap cannot be made (a window too large, no GDI
+    // room): the bitmap is tried again next time instead of leaking a DC per paint.
     if (m_offscreenPaint && m_offscreenBitmap == nullptr) {
-        m_offscreenDc = ::CreateCompatibleDC(m_paintDc);
-        m_offscreenBitmap = ::CreateCompatibleBitmap(m_paintDc, width, height);
+        if (m_offscreenDc == nullptr) m_offscreenDc = ::CreateCompatibleDC(m_paintDc);
+        if (m_offscreenDc) m_offscreenBitmap = ::CreateCompatibleBitmap(m_paintDc, width, height);
     }
 
     PAINTSTRUCT ps;
     ::BeginPaint(m_window, &ps);
     paint = ps.rcPaint;
-    if (m_offscreenPaint) {
+    // Without a buffer the tree is drawn straight onto the window.
+    if (m_offscreenPaint && m_offscreenBitmap) {
         HGDIOBJ oldBitmap = ::SelectObject(m_offscreenDc, m_offscreenBitmap);
         const int saved = ::SaveDC(m_offscreenDc);
         if (m_bkTransparent) {
             if (m_backgroundBitmap == nullptr) {
-                m_backgroundDc = ::CreateCompatibleDC(m_paintDc);
-                m_backgroundBitmap = ::CreateCompatibleBitmap(m_paintDc, width, height);
-                ::SelectObject(m_backgroundDc, m_backgroundBitmap);
-                ::BitBlt(m_backgroundDc, paint.left, paint.top, paint.right - paint.left,
-                         paint.bottom - paint.top, ps.hdc, paint.left, paint.top, SRCCOPY);
+                if (m_backgroundDc == nullptr) m_backgroundDc = ::CreateCompatibleDC(m_paintDc);
+                if (m_backgroundDc)
+                    m_backgroundBitmap = ::CreateCompatibleBitmap(m_paintDc, width, height);
+                if (m_backgroundBitmap) {
+                    ::SelectObject(m_backgroundDc, m_backgroundBitmap);
+                    ::BitBlt(m_backgroundDc, paint.left, paint.top, paint.right - paint.left,
+                             paint.bottom - paint.top, ps.hdc, paint.left, paint.top, SRCCOPY);
+                }
             }
-            ::BitBlt(m_offscreenDc, paint.left, paint.top, paint.right - paint.left,
-                     paint.bottom - paint.top, m_backgroundDc, paint.left, paint.top, SRCCOPY);
+            if (m_backgroundBitmap)
+                ::BitBlt(m_offscreenDc, paint.left, paint.top, paint.right - paint.left,
+                         paint.bottom - paint.top, m_backgroundDc, paint.left, paint.top,
+                         SRCCOPY);
         }
         m_root->Render(m_offscreenDc, paint);
         for (int i = 0; i < m_overlays.GetSize(); ++i)

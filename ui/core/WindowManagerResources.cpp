@@ -165,10 +165,7 @@ CWindowManagerUI::~CWindowManagerUI() {
     RemoveAllOptionGroups();
     KillTimers();
     if (m_toolTip) DestroyWindow(m_toolTip);
-    if (m_offscreenDc) DeleteDC(m_offscreenDc);
-    if (m_offscreenBitmap) DeleteObject(m_offscreenBitmap);
-    if (m_backgroundDc) DeleteDC(m_backgroundDc);
-    if (m_backgroundBitmap) DeleteObject(m_backgroundBitmap);
+    DeleteOffscreen();
     if (m_paintDc) ReleaseDC(m_window, m_paintDc);
     for (int i = 0; i < m_retiredImages.GetSize(); ++i)
         CRenderer::ReleaseImage(static_cast<TImageData*>(m_retiredImages[i]), true);
@@ -181,9 +178,28 @@ CWindowManagerUI::~CWindowManagerUI() {
 HPEN CWindowManagerUI::UpdatePen() { return State().updatePen; }
 
 void CWindowManagerUI::Init(HWND window) {
+    if (m_paintDc) ReleaseDC(m_window, m_paintDc);
     m_window = window;
     m_paintDc = GetDC(window);
-    State().managers.Add(this);
+    // Once per manager: a second entry would outlive the first removal.
+    CUIPtrArray& all = State().managers;
+    if (all.Find(this) < 0) all.Add(this);
+}
+
+void CWindowManagerUI::ForgetWindow() {
+    // The handle may soon name another window: nothing may reach this manager through it, and
+    // what was made for the window goes with it. The tool tip went with its owner already.
+    CUIPtrArray& all = State().managers;
+    const int self = all.Find(this);
+    if (self >= 0) all.Remove(self);
+    KillTimers();
+    m_toolTip = nullptr;
+    DeleteOffscreen();
+    if (m_paintDc) ReleaseDC(m_window, m_paintDc);
+    m_paintDc = nullptr;
+    m_window = nullptr;
+    m_mouseTracking = false;
+    m_mouseCaptured = false;
 }
 
 // ---- process-wide settings ---------------------------------------------------------------

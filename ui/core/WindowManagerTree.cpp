@@ -1,21 +1,12 @@
 // The window manager's hold on the control tree: attaching the root, the name index, delayed
 // deletion of controls removed while they may still be on the call stack, and tear-down.
+#include <initializer_list>
+
 #include "ControlUI.h"
 #include "UIInterfaces.h"
 #include "WindowManagerUI.h"
 
 namespace Veneer {
-
-namespace {
-
-// Enters every named control; a later control of the same name replaces an earlier one.
-CControlUI* CALLBACK IndexProc(CControlUI* control, void* data) {
-    const CUIString name = control->GetName();
-    if (!name.IsEmpty()) static_cast<CUIStringMap*>(data)->Set(name.GetData(), control);
-    return nullptr;
-}
-
-}  // namespace
 
 bool CWindowManagerUI::AttachRoot(CControlUI* control) {
     SetFocus(nullptr);
@@ -36,8 +27,45 @@ bool CWindowManagerUI::AttachRoot(CControlUI* control) {
 bool CWindowManagerUI::IndexControlNames(CControlUI* control, CControlUI* parent) {
     if (control == nullptr) return false;
     control->SetManager(this, parent ? parent : control->GetParent(), true);
-    control->LocateControl(&IndexProc, &m_names, 0);
+    control->LocateControl(&IndexNameProc, this, 0);
     return true;
+}
+
+// Enters every named control; a later control of the same name replaces an earlier one.
+CControlUI* CALLBACK CWindowManagerUI::IndexNameProc(CControlUI* control, void* data) {
+    static_cast<CWindowManagerUI*>(data)->EnterName(control);
+    return nullptr;
+}
+
+void CWindowManagerUI::EnterName(CControlUI* control) {
+    DropNames(control);
+    const CUIString name = control->GetName();
+    if (name.IsEmpty()) return;
+    m_names.Set(name.GetData(), control);
+    control->m_indexedName = name;
+}
+
+void CWindowManagerUI::DropNames(CControlUI* control) {
+    // Only this manager enters names, always under m_indexedName; the current name is checked
+    // too in case a control class changed its name without telling the window.
+    for (const CUIString* name : {&control->m_indexedName, &control->m_name}) {
+        if (!name->IsEmpty() && m_names.Find(name->GetData(), false) == control)
+            m_names.Remove(name->GetData());
+    }
+    control->m_indexedName.Empty();
+}
+
+bool CWindowManagerUI::IsInTree(const CControlUI* control) const {
+    if (m_root == nullptr) return false;
+    while (control->GetParent() != nullptr) control = control->GetParent();
+    return control == m_root;
+}
+
+void CWindowManagerUI::RenameControl(CControlUI* control) {
+    if (control == nullptr) return;
+    DropNames(control);
+    // A control still being built, or taken out of the tree, is entered when it is attached.
+    if (IsInTree(control)) EnterName(control);
 }
 
 void CWindowManagerUI::AddDelayedCleanup(CControlUI* control) {

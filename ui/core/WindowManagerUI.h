@@ -184,6 +184,8 @@ public:
     // The control tree
     bool AttachRoot(CControlUI* control);
     bool IndexControlNames(CControlUI* control, CControlUI* parent);
+    // A control of this window changed its name: its entry in the name map follows it.
+    void RenameControl(CControlUI* control);
     void AddDelayedCleanup(CControlUI* control);
 
     // Names, repaint and layout requests
@@ -202,16 +204,44 @@ public:
     const CUIPtrArray& GetTimers() const { return m_timers; }
 
 private:
+    // Holds a control across calls into handlers, which may delete it: ReapObjects clears the
+    // held pointer when the control goes.
+    class CControlGuard {
+    public:
+        CControlGuard(CWindowManagerUI& manager, CControlUI* control);
+        ~CControlGuard();
+        CControlGuard(const CControlGuard&) = delete;
+        CControlGuard& operator=(const CControlGuard&) = delete;
+        CControlUI* Get() const { return m_control; }
+
+    private:
+        CWindowManagerUI& m_manager;
+        CControlUI* m_control;
+    };
+
     void SendEvent(CControlUI* to, int type, WPARAM wParam = 0, LPARAM lParam = 0,
                    WORD key = 0, WORD keyState = 0, CControlUI* sender = nullptr);
     void Deliver(TNotification& msg);
+    // Takes the focus from the focus control, `next` being the control it goes to.
+    void KillFocusOf(CControlUI* next);
     void DrainQueuedNotifications();
     void OnMouseMove(LPARAM lParam);
     bool OnMouseHover(LPARAM lParam);
     void LayOut();
     void OnPaint();
+    // Deletes the off-screen and background DCs and bitmaps; the next paint makes new ones.
+    void DeleteOffscreen();
+    // The window is being destroyed: leave the list of managers and let go of its resources.
+    void ForgetWindow();
     void OnPrintClient(HDC dc, LPARAM flags);
     void DeleteDelayedCleanup();
+    static CControlUI* CALLBACK IndexNameProc(CControlUI* control, void* data);
+    // Enters the control under its current name; a control has at most one entry.
+    void EnterName(CControlUI* control);
+    // Removes every entry of the name map that leads to the control.
+    void DropNames(CControlUI* control);
+    // Whether the control hangs below the attached root.
+    bool IsInTree(const CControlUI* control) const;
     // Deletes the control tree and everything that may point into it, first in tear-down.
     void DeleteControls();
     static HPEN UpdatePen();
@@ -256,6 +286,8 @@ private:
     CUIPtrArray m_overlays;
     CUIPtrArray m_delayedCleanup;
     CUIPtrArray m_queuedNotifications;
+    CUIPtrArray m_delivering;  // notification records being handed out right now
+    CUIPtrArray m_guards;      // CControlUI* slots of the live CControlGuards
     CUIPtrArray m_needUpdate;
     CUIStringMap m_names{83};
     CUIStringMap m_optionGroups{83};

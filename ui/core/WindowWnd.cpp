@@ -99,7 +99,9 @@ LRESULT CWindowWnd::Route(CWindowWnd* self, HWND hwnd, UINT message, WPARAM wPar
     if (self == nullptr) return ::DefWindowProcW(hwnd, message, wParam, lParam);
     if (message != WM_NCDESTROY) return self->HandleMessage(message, wParam, lParam);
 
-    const LRESULT result = ::CallWindowProcW(self->m_prevWndProc, hwnd, message, wParam, lParam);
+    // The object sees its window's last message too (a manager must forget the handle); the
+    // base hands it on to the previous procedure.
+    const LRESULT result = self->HandleMessage(message, wParam, lParam);
     if (!viaProperty) ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     if (self->m_subclassed) self->RestoreWndProc();
     if (viaProperty) ::SetPropW(hwnd, kObjectProperty, nullptr);

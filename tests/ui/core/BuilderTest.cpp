@@ -8,7 +8,9 @@
 #include "ControlFactory.h"
 #include "LayoutBuilder.h"
 #include "LiveUiUtil.h"
+#include "RenderTestUtil.h"
 #include "TestUtil.h"
+#include "VerticalLayoutUI.h"
 #include "WindowManagerUI.h"
 
 using namespace Veneer;
@@ -172,6 +174,63 @@ TEST_F(BuilderTest, MissingOrBrokenDocumentsGiveNull) {
     EXPECT_EQ(b.Create(L"<Window><Label></Window>"), nullptr);
     CLayoutBuilder c;
     EXPECT_EQ(c.Create(MAKEINTRESOURCEW(999), L"xml"), nullptr);
+}
+
+// A build into a parent that a shown window already holds: the new controls are bound to the
+// window at once, as the controls of the window's own layout are.
+TEST_F(BuilderTest, BuildIntoAShownWindowBindsTheNewControls) {
+    testutil::TempDir dir(L"live");
+    ASSERT_TRUE(testutil::WriteBytes(
+        dir / L"red.png", rendertest::MakePng(8, 8, std::vector<uint32_t>(64, 0xFFFF0000u))));
+    ASSERT_TRUE(testutil::WriteBytes(
+        dir / L"row.xml",
+        "<Window><Control name=\"included\" height=\"40\" bkimage=\"red.png\"/></Window>"));
+    CWindowManagerUI::SetSkinRoot(dir.path().c_str());
+    livetest::TestWindow window;
+    ASSERT_TRUE(window.Open(40, 40, 200, 100));
+    CWindowManagerUI& m = window.Manager();
+    auto* root = new CVerticalLayoutUI;
+    root->SetBkColor(0xFFFFFFFF);
+    m.AttachRoot(root);
+    // The window lays out what asked for it when it paints; printing only draws.
+    auto paint = [&] {
+        InvalidateRect(window.GetHWND(), nullptr, FALSE);
+        UpdateWindow(window.GetHWND());
+        livetest::PumpFor(20);
+        return livetest::PrintClient(window.GetHWND());
+    };
+    paint();
+
+    struct Case {
+        const char* what;
+        const wchar_t* xml;
+        const wchar_t* name;
+    };
+    const Case cases[] = {
+        {"a document built into the window's root",
+         L"<Window><Control name=\"direct\" height=\"40\" bkimage=\"red.png\"/></Window>",
+         L"direct"},
+        {"an Include inside such a build", L"<Window><Include source=\"row.xml\"/></Window>",
+         L"included"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CLayoutBuilder builder;
+        builder.Create(c.xml, nullptr, nullptr, &m, root);
+        CControlUI* control = m.LocateControl(c.name);
+        ASSERT_NE(control, nullptr) << "its name is known to the window";
+        EXPECT_EQ(control->GetManager(), &m);
+        EXPECT_EQ(control->GetParent(), root);
+        livetest::Pixels px = paint();
+        EXPECT_EQ(control->GetHeight(), 40);
+        EXPECT_EQ(px.Count(control->GetPos(), 0xFF0000), 200 * 40) << "painted with its image";
+        // A later change reaches the window, which lays the root out again.
+        control->SetDeclaredHeight(20);
+        px = paint();
+        EXPECT_EQ(control->GetHeight(), 20);
+        EXPECT_EQ(px.Count(control->GetPos(), 0xFF0000), 200 * 20);
+    }
+    window.Close();
 }
 
 // The updater's six layouts, built from the packed skin and laid out at their start size.

@@ -154,6 +154,18 @@ Pixels PrintClient(HWND hwnd) {
     return out;
 }
 
+int FreeGdiHandles() {
+    std::vector<HRGN> made;
+    // Bounded above the system's own limit, so a system without one cannot loop for ever.
+    while (made.size() < 200000) {
+        HRGN region = CreateRectRgn(0, 0, 1, 1);
+        if (region == nullptr) break;
+        made.push_back(region);
+    }
+    for (HRGN region : made) DeleteObject(region);
+    return static_cast<int>(made.size());
+}
+
 // ---- delegates -----------------------------------------------------------------------------
 
 FunctionDelegate::FunctionDelegate(std::function<bool(void*)> fn)

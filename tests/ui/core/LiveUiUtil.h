@@ -4,7 +4,9 @@
 #pragma once
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -73,6 +75,22 @@ Pixels PrintClient(HWND hwnd);
 void MouseMove(HWND hwnd, int x, int y);
 void MouseDown(HWND hwnd, int x, int y);
 void MouseUp(HWND hwnd, int x, int y);
+
+// GDI handles this process can still make: made until refused, then deleted again. Windows
+// and Wine give a process a fixed number, so a leak shows as a smaller count.
+int FreeGdiHandles();
+
+// A control class whose memory is overwritten when it is deleted, so that anything still
+// using a pointer to it afterwards fails at once instead of reading stale values.
+template <class Control>
+class Poisoned : public Control {
+public:
+    using Control::Control;
+    static void operator delete(void* p, std::size_t size) {
+        std::memset(p, 0xDD, size);
+        ::operator delete(p);
+    }
+};
 
 // A bound callback over a std::function, for the control's event hubs.
 class FunctionDelegate : public Veneer::CDelegateBase {

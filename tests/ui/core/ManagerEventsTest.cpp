@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,12 @@ protected:
     void Settle() {
         InvalidateRect(win.GetHWND(), nullptr, FALSE);
         ASSERT_TRUE(livetest::PumpUntil([&] { return Count(L"windowinit:root") > 0; }, 5000));
+        livetest::PumpFor(30);
+    }
+    // Lays out and paints what changed since.
+    void Repaint() {
+        InvalidateRect(win.GetHWND(), nullptr, FALSE);
+        UpdateWindow(win.GetHWND());
         livetest::PumpFor(30);
     }
     int Count(const std::wstring& note) const {
@@ -499,6 +506,234 @@ TEST_F(LiveWindowTest, ReplacedRootIsDeletedLaterAndTheNewOneLaidOut) {
                                     3000));
     EXPECT_EQ(win.Manager().LocateControl(L"old"), nullptr);
     root = fresh;
+}
+
+// ---- controls let go, deleted or unregistered while the window runs ------------------------
+
+TEST_F(LiveWindowTest, ChildrenLetGoWithoutDeletionForgetTheWindowAndTheirContainer) {
+    for (const bool all : {false, true}) {
+        SCOPED_TRACE(all ? "RemoveAll" : "Remove");
+        auto* box = new livetest::Poisoned<CContainerUI>;
+        box->SetDeleteOnRemove(false);
+        bool boxDeleted = false;
+        box->OnDestroy().Add(livetest::FunctionDelegate([&](void*) {
+            boxDeleted = true;
+            return true;
+        }));
+        livetest::Place(root, box, RECT{10, 10, 150, 100});
+        auto* group = new CContainerUI;
+        group->SetName(L"group");
+        auto* inner = MakeButton(L"inner");
+        livetest::Place(group, inner, RECT{0, 0, 50, 30});
+        livetest::Place(box, group, RECT{0, 0, 100, 60});
+        Repaint();
+        CWindowManagerUI& m = win.Manager();
+        inner->SetFocus();
+        ASSERT_EQ(m.GetFocus(), inner);
+        ASSERT_TRUE(m.SetTimer(inner, 1, 60000));
+        m.SendNotification(inner, L"queued", 0, 0, true);
+
+        if (all)
+            box->RemoveAll();
+        else
+            ASSERT_TRUE(box->Remove(group));
+        EXPECT_EQ(group->GetParent(), nullptr);
+        EXPECT_EQ(group->GetManager(), nullptr);
+        EXPECT_EQ(inner->GetManager(), nullptr);
+        EXPECT_EQ(inner->GetParent(), group) << "the subtree stays whole";
+        EXPECT_EQ(m.LocateControl(L"group"), nullptr);
+        EXPECT_EQ(m.LocateControl(L"inner"), nullptr);
+        EXPECT_EQ(m.GetFocus(), nullptr);
+        EXPECT_EQ(m.GetTimers().GetSize(), 0);
+
+        // The container goes; what it let go leads neither into it nor into the window.
+        win.notes.clear();
+        root->Remove(box);
+        ASSERT_TRUE(livetest::PumpUntil([&] { return boxDeleted; }, 2000));
+        EXPECT_EQ(Count(L"queued:"), 1) << "the queued record lost its sender";
+        group->SetVisible(false);
+        group->SetVisible(true);
+        inner->SetText(L"still here");
+        inner->SetFocus();
+        delete group;
+    }
+}
+
+TEST_F(LiveWindowTest, ListenersAndFiltersChangedDuringDeliveryAreHonoured) {
+    struct Listener : INotifyUI {
+        int calls = 0;
+        std::function<void()> then;
+        void Notify(TNotification&) override {
+            ++calls;
+            if (then) then();
+        }
+    };
+    struct Filter : IMessageFilterUI {
+        int calls = 0;
+        std::function<void()> then;
+        LRESULT ProcessMessage(UINT message, WPARAM, LPARAM, bool&) override {
+            if (message != WM_KEYDOWN) return 0;
+            ++calls;
+            if (then) then();
+            return 0;
+        }
+    };
+    Settle();
+    CWindowManagerUI& m = win.Manager();
+    Listener first, second, third;
+    for (Listener* l : {&first, &second, &third}) m.AddNotifyListener(l);
+    // The first takes itself and the third off the list while it is being walked.
+    first.then = [&] {
+        m.RemoveNotifyListener(&first);
+        m.RemoveNotifyListener(&third);
+    };
+    m.SendNotification(root, L"ping");
+    EXPECT_EQ(first.calls, 1);
+    EXPECT_EQ(second.calls, 1) << "the listener after a removed one still hears it";
+    EXPECT_EQ(third.calls, 0) << "a removed listener hears nothing more";
+    m.RemoveNotifyListener(&second);
+
+    Filter once, always;
+    m.AddPreFilter(&once);
+    m.AddPreFilter(&always);
+    once.then = [&] { m.RemovePreFilter(&once); };
+    MSG msg = {};
+    msg.hwnd = win.GetHWND();
+    msg.message = WM_KEYDOWN;
+    msg.wParam = 'A';
+    CWindowManagerUI::OfferToPreFilters(&msg);
+    CWindowManagerUI::OfferToPreFilters(&msg);
+    EXPECT_EQ(once.calls, 1);
+    EXPECT_EQ(always.calls, 2);
+    m.RemovePreFilter(&always);
+}
+
+// A button whose handlers may delete it; its memory is overwritten then, so any later use fails.
+using DoomedButton = livetest::Poisoned<CButtonUI>;
+
+TEST_F(LiveWindowTest, HandlersMayDeleteTheControlTheyAreCalledFor) {
+    enum Trigger { kNotifyHub, kEventHubOnPress, kSetFocus, kKillFocus, kMouseEnter };
+    struct Case {
+        const char* what;
+        Trigger trigger;
+        int eventType;  // the event whose delegate deletes the control (0: notification)
+    };
+    const Case cases[] = {
+        {"a delegate of its notification hub", kNotifyHub, 0},
+        {"a delegate of its event hub, on the press", kEventHubOnPress, kEventButtonDown},
+        {"the set-focus event of a press", kSetFocus, kEventSetFocus},
+        {"the kill-focus event when another control takes the focus", kKillFocus,
+         kEventKillFocus},
+        {"the mouse-enter event", kMouseEnter, kEventMouseEnter},
+    };
+    auto* other = MakeButton(L"other");
+    livetest::Place(root, other, RECT{200, 10, 260, 40});
+    Settle();
+    root->SetDeferredDelete(false);  // Remove deletes at once, inside the handler
+    CWindowManagerUI& m = win.Manager();
+    HWND w = win.GetHWND();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto* doomed = new DoomedButton;
+        doomed->SetName(L"doomed");
+        livetest::Place(root, doomed, RECT{20, 20, 120, 60});
+        Repaint();
+        livetest::MouseMove(w, 150, 150);
+        m.SetFocus(c.trigger == kKillFocus ? doomed : nullptr);
+        int deletions = 0;
+        int afterDeletion = 0;
+        doomed->OnDestroy().Add(livetest::FunctionDelegate([&](void*) {
+            ++deletions;
+            return true;
+        }));
+        const livetest::FunctionDelegate remove([&](void* param) {
+            if (c.eventType == 0 || static_cast<TControlEvent*>(param)->type == c.eventType)
+                root->Remove(doomed);
+            return true;
+        });
+        const livetest::FunctionDelegate later([&](void*) {
+            if (deletions > 0) ++afterDeletion;
+            return true;
+        });
+        CEventHub& hub = c.trigger == kNotifyHub ? doomed->OnNotify() : doomed->OnEvent();
+        hub.Add(remove);
+        hub.Add(later);
+        std::vector<CControlUI*> senders;
+        win.onNotify = [&](TNotification& n) {
+            if (n.type == L"ping") senders.push_back(n.sender);
+        };
+        win.notes.clear();
+        switch (c.trigger) {
+        case kNotifyHub: m.SendNotification(doomed, L"ping"); break;
+        case kEventHubOnPress:
+        case kSetFocus: livetest::MouseDown(w, 50, 40); break;
+        case kKillFocus: m.SetFocus(other); break;
+        case kMouseEnter: livetest::MouseMove(w, 50, 40); break;
+        }
+        EXPECT_EQ(deletions, 1);
+        EXPECT_EQ(afterDeletion, 0) << "delegates of a deleted control do not run";
+        EXPECT_EQ(m.LocateControl(L"doomed"), nullptr);
+        EXPECT_FALSE(m.IsCaptured()) << "no capture is left for a deleted control";
+        EXPECT_EQ(Count(L"killfocus:doomed"), 0);
+        if (c.trigger == kSetFocus) {
+            EXPECT_EQ(Count(L"setfocus:doomed"), 0);
+        }
+        if (c.trigger == kKillFocus) {
+            EXPECT_EQ(m.GetFocus(), other);
+        }
+        if (c.trigger == kNotifyHub) {
+            ASSERT_EQ(senders.size(), 1u);
+            EXPECT_EQ(senders[0], nullptr) << "listeners see no sender once it is gone";
+        }
+        // The window goes on working where the control was.
+        livetest::MouseUp(w, 50, 40);
+        livetest::MouseDown(w, 50, 40);
+        livetest::MouseUp(w, 50, 40);
+        win.onNotify = nullptr;
+    }
+}
+
+// ---- the manager and its window's lifetime --------------------------------------------------
+
+TEST(ManagerLifetime, ADestroyedWindowLeavesNoWayIntoItsManager) {
+    struct Filter : IMessageFilterUI {
+        int calls = 0;
+        LRESULT ProcessMessage(UINT, WPARAM, LPARAM, bool&) override {
+            ++calls;
+            return 0;
+        }
+    };
+    auto entries = [](const CWindowManagerUI* m) {
+        const CUIPtrArray& all = CWindowManagerUI::GetAllManagers();
+        int n = 0;
+        for (int i = 0; i < all.GetSize(); ++i) n += all[i] == m ? 1 : 0;
+        return n;
+    };
+    Filter filter;
+    const CWindowManagerUI* gone = nullptr;
+    HWND oldHandle = nullptr;
+    {
+        TestWindow win;
+        ASSERT_TRUE(win.Open(40, 40, 100, 80));
+        CWindowManagerUI& m = win.Manager();
+        m.Init(win.GetHWND());  // a second Init registers nothing more
+        EXPECT_EQ(entries(&m), 1);
+        m.AddPreFilter(&filter);
+        oldHandle = win.GetHWND();
+        DestroyWindow(oldHandle);
+        EXPECT_EQ(m.GetPaintWindow(), nullptr);
+        EXPECT_EQ(m.GetPaintDC(), nullptr);
+        EXPECT_EQ(entries(&m), 0);
+        // Whatever window gets the old handle next, its messages reach nobody here.
+        MSG msg = {};
+        msg.hwnd = oldHandle;
+        msg.message = WM_KEYDOWN;
+        msg.wParam = VK_TAB;
+        EXPECT_FALSE(CWindowManagerUI::OfferToPreFilters(&msg));
+        EXPECT_EQ(filter.calls, 0);
+        gone = &m;
+    }
+    EXPECT_EQ(entries(gone), 0);
 }
 
 TEST(MessageLoop, EndsOnQuit) {

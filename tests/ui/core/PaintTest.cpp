@@ -282,4 +282,43 @@ TEST_F(PaintTest, LabelKeepsTheDefaultColourItFirstPaintedWith) {
     EXPECT_EQ(px.Count(RECT{10, 10, 200, 50}, 0x123456, 10), 0);
 }
 
+TEST_F(PaintTest, ImageDrawnBeforeTheControlHasAWindowLoadsOnceItHasOne) {
+    auto* c = new CControlUI;
+    c->SetBkImage(Png(L"blue.png", 0x0000FF).c_str());
+    // Drawn while it belongs to no window: there is no image cache to load into yet.
+    rendertest::Canvas canvas(40, 40);
+    c->SetPos(RECT{0, 0, 40, 40}, false);
+    c->Render(canvas.dc(), RECT{0, 0, 40, 40});
+    livetest::Place(root, c, RECT{10, 10, 50, 50});
+    const Pixels px = Print();
+    EXPECT_EQ(px.Count(RECT{10, 10, 50, 50}, 0x0000FF), 40 * 40);
+}
+
+TEST(PaintBuffers, AWindowTooLargeForAnOffscreenBitmapLeaksNothingPerPaint) {
+    // A 32-bit bitmap this large is refused (its byte count does not fit), so every paint
+    // finds no off-screen bitmap and must draw without one.
+    TestWindow win;
+    ASSERT_TRUE(win.Open(10, 10, 24000, 24000));
+    auto* root = new CContainerUI;
+    root->SetBkColor(0xFF00FF00);
+    win.Manager().AttachRoot(root);
+    HWND w = win.GetHWND();
+    const RECT band = {0, 0, 50, 50};
+    auto paint = [&] {
+        InvalidateRect(w, &band, FALSE);
+        UpdateWindow(w);
+    };
+    paint();
+    const int before = livetest::FreeGdiHandles();
+    const int paintsBefore = win.paints;
+    for (int i = 0; i < 30; ++i) paint();
+    EXPECT_EQ(win.paints - paintsBefore, 30);
+    EXPECT_LE(before - livetest::FreeGdiHandles(), 2);
+    // What was painted reached the window.
+    HDC dc = GetDC(w);
+    EXPECT_EQ(GetPixel(dc, 20, 20), RGB(0, 255, 0));
+    ReleaseDC(w, dc);
+    win.Close();
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "AttrValue.h"
+#include "ContainerUI.h"
 #include "RenderTestUtil.h"
 #include "TestUtil.h"
 #include "WindowManagerUI.h"
@@ -146,6 +147,48 @@ TEST(WindowManager, OptionGroupsAndRegistrationLists) {
     EXPECT_TRUE(mgr.RemoveOverlayControl(Control(5)));
     EXPECT_TRUE(mgr.RemoveOverlayControl(Control(5)));
     EXPECT_FALSE(mgr.RemoveOverlayControl(Control(5)));
+}
+
+// A control class that changes its own name without going through SetName.
+class SilentlyRenamed : public Veneer::CControlUI {
+public:
+    void Rename(const wchar_t* name) { m_name = name; }
+};
+
+TEST(WindowManager, NameMapFollowsRenamesAndForgetsDeletedControls) {
+    CWindowManagerUI mgr;  // the name index needs no window
+    auto* root = new Veneer::CContainerUI;
+    root->SetDeferredDelete(false);
+    auto* renamed = new Veneer::CControlUI;
+    renamed->SetName(L"a");
+    root->Add(renamed);
+    auto* silent = new SilentlyRenamed;
+    silent->SetName(L"s1");
+    root->Add(silent);
+    mgr.AttachRoot(root);
+    ASSERT_EQ(mgr.LocateControl(L"a"), renamed);
+
+    renamed->SetName(L"b");
+    EXPECT_EQ(mgr.LocateControl(L"a"), nullptr) << "the old name leads nowhere";
+    EXPECT_EQ(mgr.LocateControl(L"b"), renamed);
+    auto* late = new Veneer::CControlUI;
+    root->Add(late);
+    late->SetName(L"late");
+    EXPECT_EQ(mgr.LocateControl(L"late"), late) << "named after it was attached";
+    // A control outside the window's tree is entered only when it is attached.
+    Veneer::CControlUI loose;
+    loose.SetManager(&mgr, nullptr, false);
+    loose.SetName(L"loose");
+    EXPECT_EQ(mgr.LocateControl(L"loose"), nullptr);
+    loose.SetManager(nullptr, nullptr, false);
+
+    // Deleted controls leave no entry behind, whatever they were entered under.
+    silent->Rename(L"s2");
+    root->Remove(renamed);
+    root->Remove(silent);
+    for (const wchar_t* name : {L"a", L"b", L"s1", L"s2"})
+        EXPECT_EQ(mgr.LocateControl(name), nullptr) << testutil::Narrow(name);
+    EXPECT_EQ(mgr.LocateControl(L"late"), late);
 }
 
 TEST(WindowManager, TimerIdsCycleAndKilledTimersReArm) {

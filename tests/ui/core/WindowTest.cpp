@@ -20,11 +20,12 @@ class SkinWindow : public WindowImplBase {
 public:
     SkinWindow(const wchar_t* layout, UINT resourceId, int kind = kSkinZipResource)
         : m_layout(layout), m_id(resourceId), m_kind(kind) {}
-    bool Open() {
+    // A hidden window is destroyed at once; a shown one makes Wine wait for a window manager.
+    bool Open(bool visible = true) {
         CWindowManagerUI::SetInstance(::GetModuleHandleW(nullptr));
         ::SetCursorPos(0, 0);
-        return CreateWnd(nullptr, L"skin test", WS_POPUP | WS_VISIBLE, 0, 0, 0, 200, 120) !=
-               nullptr;
+        const DWORD style = WS_POPUP | (visible ? WS_VISIBLE : 0);
+        return CreateWnd(nullptr, L"skin test", style, 0, 0, 0, 200, 120) != nullptr;
     }
     LRESULT HitTest(int x, int y) {
         POINT pt = {x, y};
@@ -189,6 +190,44 @@ TEST(SkinnedWindow, MissingSkinResourceLeavesAnEmptyWindow) {
     EXPECT_TRUE(::IsWindow(w.GetHWND()));
     EXPECT_EQ(w.GetManager().GetRoot(), nullptr);
     ::DestroyWindow(w.GetHWND());
+}
+
+// Committed private memory of the process, region by region.
+size_t CommittedPrivateBytes() {
+    size_t total = 0;
+    MEMORY_BASIC_INFORMATION mbi = {};
+    for (const BYTE* p = nullptr; ::VirtualQuery(p, &mbi, sizeof(mbi)) == sizeof(mbi);
+         p = static_cast<const BYTE*>(mbi.BaseAddress) + mbi.RegionSize) {
+        if (mbi.State == MEM_COMMIT && mbi.Type == MEM_PRIVATE) total += mbi.RegionSize;
+    }
+    return total;
+}
+
+TEST(SkinnedWindow, ResourceSkinIsCopiedOnceHoweverManyWindowsOpen) {
+    // With the archive not kept open, every window reads the skin from the file named
+    // "membuffer" in the skin folder; resource 103 (2 MiB) is only ever copied.
+    HMODULE self = ::GetModuleHandleW(nullptr);
+    HRSRC res = ::FindResourceW(self, MAKEINTRESOURCEW(102), L"ZIPRES");
+    ASSERT_NE(res, nullptr);
+    const char* zip = static_cast<const char*>(::LockResource(::LoadResource(self, res)));
+    testutil::TempDir dir(L"skin");
+    ASSERT_TRUE(testutil::WriteBytes(dir / L"membuffer",
+                                     std::string(zip, ::SizeofResource(self, res))));
+    CWindowManagerUI::SetSkinRoot(dir.path().c_str());
+    CWindowManagerUI::SetSkinZip(L"", false);
+    constexpr size_t kResourceBytes = 2u << 20;
+    size_t before = 0;
+    for (int i = 0; i < 20; ++i) {
+        SkinWindow w(L"main.xml", 103);
+        ASSERT_TRUE(w.Open(false));
+        ASSERT_NE(w.GetManager().GetRoot(), nullptr);
+        ::DestroyWindow(w.GetHWND());
+        // The first window makes the one copy the process keeps.
+        if (i == 0) before = CommittedPrivateBytes();
+    }
+    EXPECT_EQ(CWindowManagerUI::GetSkinZipName(), L"membuffer");
+    const size_t grown = CommittedPrivateBytes() - before;
+    EXPECT_LT(grown, 4 * kResourceBytes) << grown << " bytes more after 19 windows";
 }
 
 // Runs only inside the child process that the next test starts.
