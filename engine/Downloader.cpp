@@ -66,11 +66,11 @@ void Downloader::Run() {
         if (stopping_) return;
         const int32_t r = transfer->Download(host, path, state);
         if (stopping_) return;
-        if (r == 1) {
+        if (r == DownloadResult::Verified) {
             done = true;
             return;
         }
-        if (r == -6 && ++redirects <= kMaxRedirectsInARow) continue;
+        if (r == DownloadResult::Redirected && ++redirects <= kMaxRedirectsInARow) continue;
         redirects = 0;
         if (retryCallback) retryCallback(n);
         ++n;

@@ -364,7 +364,11 @@ DWORD WINAPI CHttpDownload::PartThread(LPVOID arg) {
         } else {
             piece.assign(buf.data(), got);
         }
-        WriteBody(part.fileName, piece, existing, part.received, out);
+        if (!WriteBody(part.fileName, piece, existing, part.received, out)) {
+            part.writeFailed = true;
+            if (part.abortAttempt) part.abortAttempt();
+            break;
+        }
         AddDownloaded(part.state, static_cast<int64_t>(piece.size()), true);
     }
     out.close();
@@ -438,7 +442,7 @@ int32_t CHttpDownload::Download(std::string& host, std::string& path, DownloadSt
     };
     const Clock::time_point t0 = Clock::now();
     const int64_t size = GetRemoteSize(host, path, state);
-    if (size <= 0) return size == -302 ? -6 : -1;
+    if (size <= 0) return size == -302 ? DownloadResult::Redirected : DownloadResult::NoSize;
 
     std::vector<PartInfo> parts;
     parts.reserve(kParts);
@@ -458,6 +462,7 @@ int32_t CHttpDownload::Download(std::string& host, std::string& path, DownloadSt
         p.end = i < kParts - 1 ? p.start + part : static_cast<uint32_t>(size);
         p.transfer = &attempt->transfers[i];
         p.headerDeadlineMs = timings_.headerDeadlineMs;
+        p.abortAttempt = [a = attempt.get()] { a->StopParts(); };
         if (!Track(p.transfer)) p.transfer->Stop();
         DWORD id = 0;
         threads[i].reset(CreateThread(nullptr, 0, PartThread, &p, 0, &id));
@@ -482,7 +487,15 @@ int32_t CHttpDownload::Download(std::string& host, std::string& path, DownloadSt
     for (HttpTransfer& t : attempt->transfers) Untrack(&t);
     times_.transfer = seconds(t0);
     // The owner is going away: the part files stay for the next run to resume.
-    if (Cancelled()) return -1;
+    if (Cancelled()) return DownloadResult::NoSize;
+    // What the parts wrote before a write failed is sound, so their files stay for the next
+    // attempt to resume; joining them now could only fail.
+    for (const PartInfo& p : parts) {
+        if (p.writeFailed) {
+            digester.Stop();
+            return DownloadResult::OutputNotOpened;
+        }
+    }
     const Clock::time_point joinStart = Clock::now();
 
     const auto deleteParts = [&] {
@@ -491,14 +504,14 @@ int32_t CHttpDownload::Download(std::string& host, std::string& path, DownloadSt
     JoinedFile out;
     if (!out.Create(Wide(state.file))) {
         deleteParts();
-        return -2;
+        return DownloadResult::OutputNotOpened;
     }
     for (PartInfo& p : parts) {
         if (!AppendPartFile(p, out)) {
             out.Close();
             DeleteNarrow(state.file);
             deleteParts();
-            return -3;
+            return DownloadResult::JoinFailed;
         }
     }
     const auto reject = [&](int32_t code) {
@@ -511,7 +524,7 @@ int32_t CHttpDownload::Download(std::string& host, std::string& path, DownloadSt
     times_.join = seconds(joinStart);
     if (length != size) {
         digester.Stop();
-        return reject(-4);
+        return reject(DownloadResult::LengthMismatch);
     }
 
     // Cleared first: a digest that could not be made must never compare equal. One that does
@@ -524,7 +537,7 @@ int32_t CHttpDownload::Download(std::string& host, std::string& path, DownloadSt
         if (!MD5_CTX().MD5File(digest, state.file.c_str())) digest[0] = '\0';
     }
     times_.digest = seconds(digestStart);
-    if (!DigestMatches(digest, state.md5)) return reject(-5);
+    if (!DigestMatches(digest, state.md5)) return reject(DownloadResult::Md5Mismatch);
 
     // Success only with the verified file in place: a rename that fails (an old zip locked by a
     // reader) is a failed attempt.
@@ -532,7 +545,7 @@ int32_t CHttpDownload::Download(std::string& host, std::string& path, DownloadSt
     if (!MoveFileExW(Wide(state.file).c_str(), zip.c_str(), MOVEFILE_REPLACE_EXISTING)) {
         Say(" exception = cannot replace update.zip\n");
         DeleteNarrow(state.file);
-        return -7;
+        return DownloadResult::RenameFailed;
     }
-    return 1;
+    return DownloadResult::Verified;
 }

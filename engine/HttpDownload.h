@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <fstream>
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -46,12 +47,29 @@ struct PartInfo {
     DownloadState& state;
     HttpTransfer* transfer = nullptr;  // owned by the attempt; the watchdog stops it
     DWORD headerDeadlineMs = 15000;
+    // Called by the part when its file cannot be written: ends every part of the attempt, since
+    // the attempt has failed and the rest of the transfer would be wasted.
+    std::function<void()> abortAttempt;
+    bool writeFailed = false;
 };
 
 // Guards DownloadState::downloaded/total and g_progressTicks.
 extern std::mutex g_httpMutex;
 // Body pieces received by all parts of the running attempt; the watchdog's sign of life.
 extern int32_t g_progressTicks;
+
+// Results of one download attempt (CHttpDownload::Download). The values are what the client side
+// has always seen in logs and tests, so they never change.
+namespace DownloadResult {
+constexpr int32_t Verified = 1;          // verified and put in place as "update.zip"
+constexpr int32_t NoSize = -1;           // the probe gave no usable size (or the owner cancelled)
+constexpr int32_t OutputNotOpened = -2;  // an output file could not be opened or written
+constexpr int32_t JoinFailed = -3;       // a part file could not be read into the joined file
+constexpr int32_t LengthMismatch = -4;   // the joined file's length differs from the size
+constexpr int32_t Md5Mismatch = -5;      // the digest differs from the expected one
+constexpr int32_t Redirected = -6;       // the server redirected; host and path were rewritten
+constexpr int32_t RenameFailed = -7;     // the verified file could not replace "update.zip"
+}  // namespace DownloadResult
 
 // How patient the watchdog and the connections are. Tests shorten them.
 struct HttpTimings {
@@ -75,9 +93,7 @@ public:
     CHttpDownload(const CHttpDownload&) = delete;
     CHttpDownload& operator=(const CHttpDownload&) = delete;
 
-    // One attempt. Result: 1 verified "update.zip" in place; -1 no size; -2 joined file not
-    // created; -3 a part file missing; -4 wrong length; -5 wrong digest; -6 redirected (host and
-    // path rewritten); -7 the verified file could not be put in place as "update.zip".
+    // One attempt; its result is one of DownloadResult.
     int32_t Download(std::string& host, std::string& path, DownloadState& state);
 
     // The size (> 0), 0 on failure, or -302 after a redirect with host and path rewritten.
