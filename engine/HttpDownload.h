@@ -16,7 +16,7 @@ class JoinedFile;
 // Progress and result of the download. The download thread changes downloaded and total under
 // g_httpMutex; readers copy the record under it (see Downloader::GetState).
 struct DownloadState {
-    std::string file;  // the joined file, "<updater folder>update.td"
+    std::string file;  // the joined file, "<updater folder>update.td" (narrow form, for reading only)
     std::string md5;   // expected digest
     int64_t downloaded = 0;
     int64_t total = 0;
@@ -43,7 +43,7 @@ struct PartInfo {
     uint32_t start = 0;
     uint32_t end = 0;       // first byte after the part
     uint32_t received = 0;  // bytes of the part in its file
-    std::string fileName;
+    std::wstring fileName;
     DownloadState& state;
     HttpTransfer* transfer = nullptr;  // owned by the attempt; the watchdog stops it
     DWORD headerDeadlineMs = 15000;
@@ -104,10 +104,11 @@ public:
     static bool ParseResponseHeader(HttpResponseInfo& response, std::string& text, size_t headerEnd);
 
     // Size of a file, 0 when it cannot be opened.
-    static uint64_t GetLocalFileSize(const std::string& fileName);
+    static uint64_t GetLocalFileSize(const std::wstring& fileName);
 
-    // Appends a body piece to a part file, opening it on the first piece.
-    static bool WriteBody(const std::string& fileName, const std::string& data, uint64_t existingSize,
+    // Appends a body piece to a part file, opening it on the first piece. False when the file
+    // cannot be opened or written.
+    static bool WriteBody(const std::wstring& fileName, const std::string& data, uint64_t existingSize,
                           uint32_t& received, std::ofstream& stream);
 
     static DWORD WINAPI PartThread(LPVOID part);
