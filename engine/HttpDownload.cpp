@@ -302,7 +302,10 @@ bool CHttpDownload::WriteBody(const std::wstring& fileName, const std::string& d
             stream.seekp(static_cast<std::streamoff>(existingSize));
             received += static_cast<uint32_t>(existingSize);
         }
-        if (!stream.is_open()) return false;
+        if (!stream.is_open()) {
+            Say(" exception = cannot open " + kesh::WStringToString(fileName) + "\n");
+            return false;
+        }
     }
     stream.write(data.data(), static_cast<std::streamsize>(data.size()));
     stream.flush();

@@ -61,7 +61,7 @@ TEST(UnicodeFolder, ForcedUpdateDownloadsUnpacksAndStartsTheProgram) {
     const std::wstring payload = FromUnixPath(PAYLOAD_DIR) + L"\\payload.zip";
     ASSERT_TRUE(testutil::CopyTo(payload, FromUnixPath(WEB_DIR) + L"\\www\\" + prog + L".zip"));
     char md5[33] = "";
-    ASSERT_TRUE(MD5_CTX().MD5File(md5, Narrow(payload).c_str()));
+    ASSERT_TRUE(MD5_CTX().MD5File(md5, payload.c_str()));
 
     Proc updater;
     ASSERT_TRUE(updater.Start(temp + L"\\Updater.exe", L"-url=http://127.0.0.1:" + testutil::Widen(port) + L"/" +
