@@ -16,7 +16,7 @@ class JoinedFile;
 // Progress and result of the download. The download thread changes downloaded and total under
 // g_httpMutex; readers copy the record under it (see Downloader::GetState).
 struct DownloadState {
-    std::string file;  // the joined file, "<updater folder>update.td" (narrow form, for reading only)
+    std::string file;  // the joined file, "<updater folder>update.td" (narrow form, never opened)
     std::string md5;   // expected digest
     int64_t downloaded = 0;
     int64_t total = 0;
@@ -58,8 +58,7 @@ extern std::mutex g_httpMutex;
 // Body pieces received by all parts of the running attempt; the watchdog's sign of life.
 extern int32_t g_progressTicks;
 
-// Results of one download attempt (CHttpDownload::Download). The values are what the client side
-// has always seen in logs and tests, so they never change.
+// Results of one download attempt (CHttpDownload::Download), with their long-standing values.
 namespace DownloadResult {
 constexpr int32_t Verified = 1;          // verified and put in place as "update.zip"
 constexpr int32_t NoSize = -1;           // the probe gave no usable size (or the owner cancelled)

@@ -7,9 +7,9 @@
 // False for null text, for text that does not fit (out is then empty) and for an empty result.
 bool MbcsToWide936(const char* text, wchar_t* out, size_t capacity);
 
-// Converts UTF-8 text to the narrow code page (kesh::NarrowCodePage) into a 512-byte buffer. False for null text,
-// for text whose converted form needs more than 511 bytes (out is then empty) and for an empty
-// result.
+// Converts UTF-8 text to the narrow code page (kesh::NarrowCodePage) into a 512-byte buffer.
+// False for null text, for text whose converted form needs more than 511 bytes (out is then
+// empty) and for an empty result.
 bool Utf8ToAnsi(const char* text, char out[512]);
 
 namespace kesh {
