@@ -7,7 +7,6 @@
 
 #include "ConfigParser.h"
 #include "Log.h"
-#include "TextConv.h"
 #include "WinHandle.h"
 
 namespace {
@@ -17,17 +16,6 @@ const DWORD kKillPollMs = 100;
 const UINT kClientExitCode = 9;
 // The pipe's full name must fit this many characters (plus the terminator).
 const size_t kMaxPipeName = 259;
-
-// The code page of the user's default locale. The C runtime's "user default" locale means the
-// same; asking the system directly keeps every thread away from the process-wide C locale.
-UINT UserAnsiCodePage() {
-    DWORD codePage = 0;
-    if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
-                       reinterpret_cast<LPWSTR>(&codePage), sizeof(codePage) / sizeof(wchar_t)) == 0 ||
-        codePage == 0)
-        return CP_ACP;  // a Unicode-only locale has no ANSI code page of its own
-    return codePage;
-}
 
 bool SameImageName(const wchar_t* a, const std::wstring& b) {
     return CompareStringOrdinal(a, -1, b.c_str(), static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
@@ -115,9 +103,5 @@ std::wstring ClientPipeName() {
         snprintf(name, sizeof(name), "LU_%s", launchName.c_str());
     return StringToWString(name);
 }
-
-std::wstring StringToWString(const std::string& text) { return CodePageToWide(text, UserAnsiCodePage()); }
-
-std::string WStringToString(const std::wstring& text) { return WideToCodePage(text, UserAnsiCodePage()); }
 
 }  // namespace kesh

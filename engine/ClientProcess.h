@@ -1,10 +1,11 @@
 // Finding and stopping the client program, and the short texts the updater writes into the pipe
-// the client serves. The two conversions are the engine's bridge between its narrow texts (user's
-// ANSI code page) and the UTF-16 the system wants for paths and pipe names.
+// the client serves.
 #pragma once
 #include <windows.h>
 
 #include <string>
+
+#include "TextConv.h"
 
 // The id of the first process whose image name equals name (whole name, letter case ignored);
 // 0 when there is none or name is empty.
@@ -16,16 +17,12 @@ namespace kesh {
 // True when no such process runs any more.
 bool KillClient();
 
-// Writes text (in the ANSI code page, without a terminator) in one write into the pipe
+// Writes text (in the narrow code page, without a terminator) in one write into the pipe
 // "\\.\Pipe\" + name. False when the pipe cannot be opened (missing, or its instance is busy).
 bool WritePipeBuf(const std::wstring& name, const std::wstring& text);
 
 // "LU_" + the configured "LaunchName": the pipe the client serves for the updater's messages
 // (cut to 259 bytes; empty when the value is missing, so a write then finds no pipe).
 std::wstring ClientPipeName();
-
-// Conversions through the user's default ANSI code page.
-std::wstring StringToWString(const std::string& text);
-std::string WStringToString(const std::wstring& text);
 
 }  // namespace kesh

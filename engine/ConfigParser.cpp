@@ -15,7 +15,7 @@ namespace {
 
 const wchar_t kConfigName[] = L"ProductConfig.xml";
 
-std::string ToAnsi(const std::wstring& s) { return kesh::WideToCodePage(s, CP_ACP); }
+std::string ToAnsi(const std::wstring& s) { return kesh::WStringToString(s); }
 
 // Case-insensitive substring test for the ASCII language tags.
 bool ContainsNoCase(const char* text, const char* tag) { return StrStrIA(text, tag) != nullptr; }

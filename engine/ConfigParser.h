@@ -12,7 +12,7 @@ public:
     // Built on the first call, by whichever thread comes first; later callers wait for it.
     static ConfigParser& Instance();
 
-    // The text of the root element's first child element named key, in the ANSI code page.
+    // The text of the root element's first child element named key, in the narrow code page.
     // False (out untouched) when the file was not loaded, the key is missing or has no text,
     // or the value does not fit the converter's 511 bytes.
     bool GetValue(const std::string& key, std::string& out);

@@ -13,8 +13,8 @@ namespace {
 
 std::mutex g_pageCallParamMutex;
 
-// Longest wait for a stopping download thread: its exchanges end at once when cancelled, but
-// a callback of the owner may be sleeping on it.
+// How long a stopping download thread normally takes at most: its exchanges end at once when
+// cancelled, but a callback of the owner may be sleeping on it.
 constexpr DWORD kStopWaitMs = 30000;
 
 }  // namespace
@@ -39,7 +39,13 @@ Downloader::Downloader(const std::string& url_, const std::string& md5_, const s
 
 Downloader::~Downloader() {
     Cancel();
-    StopThread(kStopWaitMs);
+    // The run uses this object's members, so they stay until it has ended, however long that
+    // takes. An owner that cannot wait asks Join with its own bound first and ends the process.
+    if (GetCurrentThreadId() != ThreadId() && !Join(kStopWaitMs)) {
+        LOG(ERROR) << "download thread " << ThreadId() << " has not stopped after " << kStopWaitMs
+                   << " ms; waiting for it";
+        Join(INFINITE);
+    }
 }
 
 void Downloader::Cancel() {
@@ -66,11 +72,11 @@ void Downloader::Run() {
         if (stopping_) return;
         const int32_t r = transfer->Download(host, path, state);
         if (stopping_) return;
-        if (r == 1) {
+        if (r == DownloadResult::Verified) {
             done = true;
             return;
         }
-        if (r == -6 && ++redirects <= kMaxRedirectsInARow) continue;
+        if (r == DownloadResult::Redirected && ++redirects <= kMaxRedirectsInARow) continue;
         redirects = 0;
         if (retryCallback) retryCallback(n);
         ++n;

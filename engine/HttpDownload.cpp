@@ -38,10 +38,6 @@ void Say(const std::string& text) {
     std::fflush(stdout);
 }
 
-std::wstring Wide(const std::string& ansi) { return kesh::StringToWString(ansi); }
-
-std::string UpdaterDir() { return kesh::WStringToString(GetModuleDir()); }
-
 bool StartsWithNoCase(const std::string& line, const char* name) {
     const size_t n = std::strlen(name);
     if (line.size() < n) return false;
@@ -129,8 +125,6 @@ bool DigestMatches(const char* actual, const std::string& expected) {
     }
     return true;
 }
-
-void DeleteNarrow(const std::string& name) { DeleteFileW(Wide(name).c_str()); }
 
 void AddDownloaded(DownloadState& state, int64_t bytes, bool tick) {
     std::lock_guard<std::mutex> lock(g_httpMutex);
@@ -244,7 +238,7 @@ bool CHttpDownload::ParseResponseHeader(HttpResponseInfo& r, std::string& text, 
         return true;
     }
     Say("Response returned with status code " + std::to_string(r.status) + "\n");
-    if (r.status == 416) DeleteNarrow(UpdaterDir() + "update.td");
+    if (r.status == 416) DeleteFileW((GetModuleDir() + L"update.td").c_str());
     return false;
 }
 
@@ -291,8 +285,8 @@ int64_t CHttpDownload::GetRemoteSize(std::string& host, std::string& path, Downl
     return 0;
 }
 
-uint64_t CHttpDownload::GetLocalFileSize(const std::string& fileName) {
-    kesh::UniqueFile f(CreateFileW(Wide(fileName).c_str(), GENERIC_READ,
+uint64_t CHttpDownload::GetLocalFileSize(const std::wstring& fileName) {
+    kesh::UniqueFile f(CreateFileW(fileName.c_str(), GENERIC_READ,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                    FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size;
@@ -300,20 +294,23 @@ uint64_t CHttpDownload::GetLocalFileSize(const std::string& fileName) {
     return static_cast<uint64_t>(size.QuadPart);
 }
 
-bool CHttpDownload::WriteBody(const std::string& fileName, const std::string& data, uint64_t existingSize,
+bool CHttpDownload::WriteBody(const std::wstring& fileName, const std::string& data, uint64_t existingSize,
                               uint32_t& received, std::ofstream& stream) {
     if (!stream.is_open()) {
-        stream.open(std::filesystem::path(Wide(fileName)), std::ios::binary | std::ios::app);
+        stream.open(std::filesystem::path(fileName), std::ios::binary | std::ios::app);
         if (stream.is_open()) {
             stream.seekp(static_cast<std::streamoff>(existingSize));
             received += static_cast<uint32_t>(existingSize);
         }
-        if (!stream.is_open()) return false;
+        if (!stream.is_open()) {
+            Say(" exception = cannot open " + kesh::WStringToString(fileName) + "\n");
+            return false;
+        }
     }
     stream.write(data.data(), static_cast<std::streamsize>(data.size()));
     stream.flush();
     if (!stream) {
-        Say(" exception = writing " + fileName + " failed\n");
+        Say(" exception = writing " + kesh::WStringToString(fileName) + " failed\n");
         return false;
     }
     received += static_cast<uint32_t>(data.size());
@@ -364,7 +361,11 @@ DWORD WINAPI CHttpDownload::PartThread(LPVOID arg) {
         } else {
             piece.assign(buf.data(), got);
         }
-        WriteBody(part.fileName, piece, existing, part.received, out);
+        if (!WriteBody(part.fileName, piece, existing, part.received, out)) {
+            part.writeFailed = true;
+            if (part.abortAttempt) part.abortAttempt();
+            break;
+        }
         AddDownloaded(part.state, static_cast<int64_t>(piece.size()), true);
     }
     out.close();
@@ -399,7 +400,7 @@ DWORD WINAPI CHttpDownload::WatchdogThread(LPVOID arg) {
 }
 
 bool CHttpDownload::AppendPartFile(PartInfo& part, JoinedFile& out) {
-    const std::wstring name = Wide(part.fileName);
+    const std::wstring& name = part.fileName;
     // The first part already lies where it belongs: it becomes the joined file's beginning
     // without being copied.
     if (part.start == 0 && out.TakeOver(name, part.end)) return true;
@@ -424,10 +425,13 @@ bool CHttpDownload::AppendPartFile(PartInfo& part, JoinedFile& out) {
 }
 
 int32_t CHttpDownload::Download(std::string& host, std::string& path, DownloadState& state) {
-    const std::string dir = UpdaterDir();
+    // Every file of the download is named in UTF-16 from the updater's folder on: a folder name
+    // the narrow code page cannot hold must not turn into another name.
+    const std::wstring dir = GetModuleDir();
+    const std::wstring joined = dir + L"update.td";
     {
         std::lock_guard<std::mutex> lock(g_httpMutex);
-        state.file = dir + "update.td";
+        state.file = kesh::WStringToString(joined);
         // Every attempt counts from its own start, so a failed one never pushes progress past
         // the whole.
         state.downloaded = 0;
@@ -438,7 +442,7 @@ int32_t CHttpDownload::Download(std::string& host, std::string& path, DownloadSt
     };
     const Clock::time_point t0 = Clock::now();
     const int64_t size = GetRemoteSize(host, path, state);
-    if (size <= 0) return size == -302 ? -6 : -1;
+    if (size <= 0) return size == -302 ? DownloadResult::Redirected : DownloadResult::NoSize;
 
     std::vector<PartInfo> parts;
     parts.reserve(kParts);
@@ -453,11 +457,12 @@ int32_t CHttpDownload::Download(std::string& host, std::string& path, DownloadSt
         PartInfo& p = parts.back();
         p.host = host;
         p.path = path;
-        p.fileName = state.file + static_cast<char>('0' + i);
+        p.fileName = joined + static_cast<wchar_t>(L'0' + i);
         p.start = static_cast<uint32_t>(i) * part;
         p.end = i < kParts - 1 ? p.start + part : static_cast<uint32_t>(size);
         p.transfer = &attempt->transfers[i];
         p.headerDeadlineMs = timings_.headerDeadlineMs;
+        p.abortAttempt = [a = attempt.get()] { a->StopParts(); };
         if (!Track(p.transfer)) p.transfer->Stop();
         DWORD id = 0;
         threads[i].reset(CreateThread(nullptr, 0, PartThread, &p, 0, &id));
@@ -469,7 +474,7 @@ int32_t CHttpDownload::Download(std::string& host, std::string& path, DownloadSt
     {
         std::vector<PartsDigest::Part> follow;
         for (int i = 0; i < kParts; ++i)
-            follow.push_back({Wide(parts[i].fileName), parts[i].start, parts[i].end, threads[i].get()});
+            follow.push_back({parts[i].fileName, parts[i].start, parts[i].end, threads[i].get()});
         digester.Start(follow);
     }
     if (count > 0) WaitForMultipleObjects(count, running, TRUE, INFINITE);
@@ -482,27 +487,35 @@ int32_t CHttpDownload::Download(std::string& host, std::string& path, DownloadSt
     for (HttpTransfer& t : attempt->transfers) Untrack(&t);
     times_.transfer = seconds(t0);
     // The owner is going away: the part files stay for the next run to resume.
-    if (Cancelled()) return -1;
+    if (Cancelled()) return DownloadResult::NoSize;
+    // What the parts wrote before a write failed is sound, so their files stay for the next
+    // attempt to resume; joining them now could only fail.
+    for (const PartInfo& p : parts) {
+        if (p.writeFailed) {
+            digester.Stop();
+            return DownloadResult::OutputNotOpened;
+        }
+    }
     const Clock::time_point joinStart = Clock::now();
 
     const auto deleteParts = [&] {
-        for (const PartInfo& p : parts) DeleteNarrow(p.fileName);
+        for (const PartInfo& p : parts) DeleteFileW(p.fileName.c_str());
     };
     JoinedFile out;
-    if (!out.Create(Wide(state.file))) {
+    if (!out.Create(joined)) {
         deleteParts();
-        return -2;
+        return DownloadResult::OutputNotOpened;
     }
     for (PartInfo& p : parts) {
         if (!AppendPartFile(p, out)) {
             out.Close();
-            DeleteNarrow(state.file);
+            DeleteFileW(joined.c_str());
             deleteParts();
-            return -3;
+            return DownloadResult::JoinFailed;
         }
     }
     const auto reject = [&](int32_t code) {
-        DeleteNarrow(state.file);
+        DeleteFileW(joined.c_str());
         std::lock_guard<std::mutex> lock(g_httpMutex);
         state.downloaded = 0;
         return code;
@@ -511,7 +524,7 @@ int32_t CHttpDownload::Download(std::string& host, std::string& path, DownloadSt
     times_.join = seconds(joinStart);
     if (length != size) {
         digester.Stop();
-        return reject(-4);
+        return reject(DownloadResult::LengthMismatch);
     }
 
     // Cleared first: a digest that could not be made must never compare equal. One that does
@@ -521,18 +534,18 @@ int32_t CHttpDownload::Download(std::string& host, std::string& path, DownloadSt
     uint64_t covered = 0;
     if (!digester.Finish(digest, covered) || covered != static_cast<uint64_t>(length)) {
         digest[0] = '\0';
-        if (!MD5_CTX().MD5File(digest, state.file.c_str())) digest[0] = '\0';
+        if (!MD5_CTX().MD5File(digest, joined.c_str())) digest[0] = '\0';
     }
     times_.digest = seconds(digestStart);
-    if (!DigestMatches(digest, state.md5)) return reject(-5);
+    if (!DigestMatches(digest, state.md5)) return reject(DownloadResult::Md5Mismatch);
 
     // Success only with the verified file in place: a rename that fails (an old zip locked by a
     // reader) is a failed attempt.
-    const std::wstring zip = Wide(dir + "update.zip");
-    if (!MoveFileExW(Wide(state.file).c_str(), zip.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    const std::wstring zip = dir + L"update.zip";
+    if (!MoveFileExW(joined.c_str(), zip.c_str(), MOVEFILE_REPLACE_EXISTING)) {
         Say(" exception = cannot replace update.zip\n");
-        DeleteNarrow(state.file);
-        return -7;
+        DeleteFileW(joined.c_str());
+        return DownloadResult::RenameFailed;
     }
-    return 1;
+    return DownloadResult::Verified;
 }

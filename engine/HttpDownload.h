@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <fstream>
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -15,7 +16,7 @@ class JoinedFile;
 // Progress and result of the download. The download thread changes downloaded and total under
 // g_httpMutex; readers copy the record under it (see Downloader::GetState).
 struct DownloadState {
-    std::string file;  // the joined file, "<updater folder>update.td"
+    std::string file;  // the joined file, "<updater folder>update.td" (narrow form, never opened)
     std::string md5;   // expected digest
     int64_t downloaded = 0;
     int64_t total = 0;
@@ -42,16 +43,32 @@ struct PartInfo {
     uint32_t start = 0;
     uint32_t end = 0;       // first byte after the part
     uint32_t received = 0;  // bytes of the part in its file
-    std::string fileName;
+    std::wstring fileName;
     DownloadState& state;
     HttpTransfer* transfer = nullptr;  // owned by the attempt; the watchdog stops it
     DWORD headerDeadlineMs = 15000;
+    // Called by the part when its file cannot be written: ends every part of the attempt, since
+    // the attempt has failed and the rest of the transfer would be wasted.
+    std::function<void()> abortAttempt;
+    bool writeFailed = false;
 };
 
 // Guards DownloadState::downloaded/total and g_progressTicks.
 extern std::mutex g_httpMutex;
 // Body pieces received by all parts of the running attempt; the watchdog's sign of life.
 extern int32_t g_progressTicks;
+
+// Results of one download attempt (CHttpDownload::Download), with their long-standing values.
+namespace DownloadResult {
+constexpr int32_t Verified = 1;          // verified and put in place as "update.zip"
+constexpr int32_t NoSize = -1;           // the probe gave no usable size (or the owner cancelled)
+constexpr int32_t OutputNotOpened = -2;  // an output file could not be opened or written
+constexpr int32_t JoinFailed = -3;       // a part file could not be read into the joined file
+constexpr int32_t LengthMismatch = -4;   // the joined file's length differs from the size
+constexpr int32_t Md5Mismatch = -5;      // the digest differs from the expected one
+constexpr int32_t Redirected = -6;       // the server redirected; host and path were rewritten
+constexpr int32_t RenameFailed = -7;     // the verified file could not replace "update.zip"
+}  // namespace DownloadResult
 
 // How patient the watchdog and the connections are. Tests shorten them.
 struct HttpTimings {
@@ -75,9 +92,7 @@ public:
     CHttpDownload(const CHttpDownload&) = delete;
     CHttpDownload& operator=(const CHttpDownload&) = delete;
 
-    // One attempt. Result: 1 verified "update.zip" in place; -1 no size; -2 joined file not
-    // created; -3 a part file missing; -4 wrong length; -5 wrong digest; -6 redirected (host and
-    // path rewritten); -7 the verified file could not be put in place as "update.zip".
+    // One attempt; its result is one of DownloadResult.
     int32_t Download(std::string& host, std::string& path, DownloadState& state);
 
     // The size (> 0), 0 on failure, or -302 after a redirect with host and path rewritten.
@@ -88,10 +103,11 @@ public:
     static bool ParseResponseHeader(HttpResponseInfo& response, std::string& text, size_t headerEnd);
 
     // Size of a file, 0 when it cannot be opened.
-    static uint64_t GetLocalFileSize(const std::string& fileName);
+    static uint64_t GetLocalFileSize(const std::wstring& fileName);
 
-    // Appends a body piece to a part file, opening it on the first piece.
-    static bool WriteBody(const std::string& fileName, const std::string& data, uint64_t existingSize,
+    // Appends a body piece to a part file, opening it on the first piece. False when the file
+    // cannot be opened or written.
+    static bool WriteBody(const std::wstring& fileName, const std::string& data, uint64_t existingSize,
                           uint32_t& received, std::ofstream& stream);
 
     static DWORD WINAPI PartThread(LPVOID part);

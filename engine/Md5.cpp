@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ClientProcess.h"
+#include "TextConv.h"
 #include "WinHandle.h"
 
 namespace {
@@ -175,8 +175,12 @@ void MD5_CTX::ToHex(const unsigned char digest[16], char out[33]) {
 
 bool MD5_CTX::MD5File(char* out, const char* fileName) {
     if (out == nullptr || fileName == nullptr) return false;
-    const std::wstring wide = kesh::StringToWString(fileName);
-    kesh::UniqueFile file(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    return MD5File(out, kesh::StringToWString(fileName).c_str());
+}
+
+bool MD5_CTX::MD5File(char* out, const wchar_t* fileName) {
+    if (out == nullptr || fileName == nullptr) return false;
+    kesh::UniqueFile file(CreateFileW(fileName, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) return false;
     Reset();

@@ -13,8 +13,10 @@ public:
     void MD5Final(unsigned char digest[16]);
     void MD5Transform(uint32_t st[4], const unsigned char block[64]);
 
-    // Digest of a whole file (name in the ANSI code page) as 32 lowercase hex digits and a NUL
-    // into out (at least 33 bytes). False when the file cannot be read; out is then untouched.
+    // Digest of a whole file as 32 lowercase hex digits and a NUL into out (at least 33 bytes).
+    // False when the file cannot be read; out is then untouched. The narrow name is in the narrow
+    // code page; the updater's own files are always named in UTF-16.
+    bool MD5File(char* out, const wchar_t* fileName);
     bool MD5File(char* out, const char* fileName);
 
     // The 16 digest bytes as 32 lowercase hex digits and a NUL.

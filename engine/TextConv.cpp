@@ -21,11 +21,12 @@ bool Utf8ToAnsi(const char* text, char out[512]) {
     out[0] = '\0';
     const std::wstring wide = kesh::CodePageToWide(text, CP_UTF8);
     if (wide.empty()) return false;
-    const int need = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    const UINT codePage = kesh::NarrowCodePage();
+    const int need = WideCharToMultiByte(codePage, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
     // A value that does not fit is refused whole rather than cut: a cut name would silently
     // point at another process, program or pipe.
     if (need <= 0 || need > 512) return false;
-    if (WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, out, need, nullptr, nullptr) != need) {
+    if (WideCharToMultiByte(codePage, 0, wide.c_str(), -1, out, need, nullptr, nullptr) != need) {
         out[0] = '\0';
         return false;
     }
@@ -53,5 +54,11 @@ std::wstring CodePageToWide(const std::string& text, unsigned codePage) {
     MultiByteToWideChar(codePage, 0, text.data(), len, &out[0], need);
     return out;
 }
+
+unsigned NarrowCodePage() { return CP_ACP; }
+
+std::wstring StringToWString(const std::string& text) { return CodePageToWide(text, NarrowCodePage()); }
+
+std::string WStringToString(const std::wstring& text) { return WideToCodePage(text, NarrowCodePage()); }
 
 }  // namespace kesh

@@ -7,14 +7,23 @@
 // False for null text, for text that does not fit (out is then empty) and for an empty result.
 bool MbcsToWide936(const char* text, wchar_t* out, size_t capacity);
 
-// Converts UTF-8 text to the system ANSI code page into a 512-byte buffer. False for null text,
-// for text whose converted form needs more than 511 bytes (out is then empty) and for an empty
-// result.
+// Converts UTF-8 text to the narrow code page (kesh::NarrowCodePage) into a 512-byte buffer.
+// False for null text, for text whose converted form needs more than 511 bytes (out is then
+// empty) and for an empty result.
 bool Utf8ToAnsi(const char* text, char out[512]);
 
 namespace kesh {
-// UTF-16 to narrow text in the given code page, and back; used wherever a path or a command line
-// has to be logged or stored in the narrow job fields.
+// UTF-16 to narrow text in the given code page, and back.
 std::string WideToCodePage(const std::wstring& text, unsigned codePage);
 std::wstring CodePageToWide(const std::string& text, unsigned codePage);
+
+// The one code page of the updater's narrow texts (job fields, configuration values, pipe texts,
+// log texts): the system's ANSI code page, which its narrow functions use too, so a narrow text
+// means the same wherever it goes. File names never pass through it: a folder name it cannot
+// hold would come back as another name.
+unsigned NarrowCodePage();
+
+// Conversions through the narrow code page.
+std::wstring StringToWString(const std::string& text);
+std::string WStringToString(const std::wstring& text);
 }  // namespace kesh

@@ -2,9 +2,23 @@
 
 #include "Log.h"
 
+namespace {
+
+// How long a destructor waits before it says that it is still waiting.
+const DWORD kReportAfterMs = 30000;
+
+}  // namespace
+
 ThreadBase::ThreadBase() : idle_(CreateEventW(nullptr, TRUE, TRUE, nullptr)) {}
 
-ThreadBase::~ThreadBase() { StopThread(30000); }
+ThreadBase::~ThreadBase() {
+    // Destroyed from its own run: nothing to wait for, the handle is all there is to release.
+    if (!thread_ || GetCurrentThreadId() == threadId_) return;
+    if (!Join(kReportAfterMs)) {
+        LOG(ERROR) << "thread " << threadId_ << " has not stopped after " << kReportAfterMs << " ms; waiting for it";
+        Join(INFINITE);
+    }
+}
 
 bool ThreadBase::Start() {
     if (idle_) ResetEvent(idle_.get());
@@ -26,17 +40,8 @@ DWORD WINAPI ThreadBase::ThreadProc(LPVOID self) {
     return 0;
 }
 
-void ThreadBase::StopThread(DWORD ms) {
-    if (!thread_) return;
-    if (GetCurrentThreadId() == threadId_) {
-        // Destroyed from its own run: nothing to wait for, the handle is all there is to release.
-        thread_.reset();
-        return;
-    }
-    if (WaitForSingleObject(thread_.get(), ms) == WAIT_TIMEOUT) {
-        LOG(ERROR) << "thread " << threadId_ << " did not stop within " << ms << " ms; ending it";
-        TerminateThread(thread_.get(), 1);
-        WaitForSingleObject(thread_.get(), 5000);
-    }
-    thread_.reset();
+bool ThreadBase::Join(DWORD ms) const {
+    if (!thread_) return true;
+    if (GetCurrentThreadId() == threadId_) return false;
+    return WaitForSingleObject(thread_.get(), ms) == WAIT_OBJECT_0;
 }

@@ -8,6 +8,9 @@
 class ThreadBase {
 public:
     ThreadBase();
+    // Waits for a thread that still runs; it is never ended by force, since it may hold a lock
+    // or be halfway through a file. A derived class whose run uses its own members asks the run
+    // to stop and joins it in its own destructor, before those members go.
     virtual ~ThreadBase();
     ThreadBase(const ThreadBase&) = delete;
     ThreadBase& operator=(const ThreadBase&) = delete;
@@ -19,14 +22,14 @@ public:
     bool Start();
     static DWORD WINAPI ThreadProc(LPVOID self);
 
+    // Waits up to ms for the thread to end. True when it has ended or was never started; false
+    // when it still runs (or the caller is the thread itself). After false the object and all
+    // its run uses must stay alive: an owner that cannot wait longer ends the process instead of
+    // destroying them.
+    bool Join(DWORD ms) const;
+
     HANDLE IdleEvent() const { return idle_.get(); }
     DWORD ThreadId() const { return threadId_; }
-
-protected:
-    // Waits up to ms for the thread to end and releases its handle. A thread that is still
-    // running then is ended by force as the very last resort, because the object's memory is
-    // about to go; derived classes ask their run to stop before they call this.
-    void StopThread(DWORD ms);
 
 private:
     DWORD threadId_ = 0;

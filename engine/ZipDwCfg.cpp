@@ -12,8 +12,7 @@
 
 namespace {
 
-std::string Narrow(const std::wstring& s) { return kesh::WideToCodePage(s, CP_THREAD_ACP); }
-std::string ToLog(const std::wstring& s) { return kesh::WideToCodePage(s, CP_ACP); }
+std::string Narrow(const std::wstring& s) { return kesh::WStringToString(s); }
 
 bool Exists(const std::wstring& path) {
     return !path.empty() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -49,7 +48,7 @@ int32_t ParseDecimal(const std::wstring& text) {
 
 ZipDwCfg parseZipConf(const wchar_t* cmdLine) {
     const std::wstring line = cmdLine != nullptr ? cmdLine : L"";
-    LOG(INFO) << "cmdline: " << ToLog(line);
+    LOG(INFO) << "cmdline: " << Narrow(line);
 
     const CCmdLineParser parser(line.c_str());
     const std::wstring url = parser.Value(L"url");
@@ -70,7 +69,7 @@ ZipDwCfg parseZipConf(const wchar_t* cmdLine) {
     // Defaults: the updater runs from <client>\temp\, and the job's folder is the one above the
     // client's folder.
     job.clientDic = Exists(extractpath) ? extractpath : CutAfterLast(CutBeforeLast(CutBeforeLast(moduleDir)));
-    LOG(INFO) << "clientDic: " << ToLog(job.clientDic);
+    LOG(INFO) << "clientDic: " << Narrow(job.clientDic);
 
     if (Exists(clientexe)) {
         job.clientExePath = clientexe;
@@ -81,7 +80,7 @@ ZipDwCfg parseZipConf(const wchar_t* cmdLine) {
         wchar_t wide[512];
         if (MbcsToWide936(launchName.c_str(), wide, 512)) job.clientExePath += wide;
     }
-    LOG(INFO) << "clientExePath: " << ToLog(job.clientExePath);
+    LOG(INFO) << "clientExePath: " << Narrow(job.clientExePath);
 
     std::wstring address = url;
     if (address.compare(0, 7, L"http://") == 0) address.erase(0, 7);
@@ -98,7 +97,7 @@ ZipDwCfg parseZipConf(const wchar_t* cmdLine) {
     }
 
     job.forcedupdate = ParseDecimal(forcedupdate);
-    LOG(INFO) << "zipPath: " << ToLog(job.zipPath);
+    LOG(INFO) << "zipPath: " << Narrow(job.zipPath);
     LOG(INFO) << "zipMd5: " << job.md5;
     return job;
 }

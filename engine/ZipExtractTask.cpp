@@ -4,7 +4,6 @@
 
 #include <boost/filesystem.hpp>
 
-#include "ClientProcess.h"
 #include "Log.h"
 
 // The unpacking library's one entry point: 0 means every entry was unpacked.
@@ -14,12 +13,12 @@ namespace {
 const DWORD kSettleMs = 500;  // lets the stopped client's files come free before they are replaced
 }
 
-ZipExtractTask::ZipExtractTask(const std::string& zipPath, const std::string& targetDir)
+ZipExtractTask::ZipExtractTask(const std::wstring& zipPath, const std::wstring& targetDir)
     : zipPath_(zipPath), targetDir_(targetDir) {}
 
 bool ZipExtractTask::TryExtract() {
     try {
-        boost::filesystem::create_directories(boost::filesystem::path(kesh::StringToWString(targetDir_)));
+        boost::filesystem::create_directories(boost::filesystem::path(targetDir_));
     } catch (const std::exception&) {
         return false;
     }
@@ -28,9 +27,7 @@ bool ZipExtractTask::TryExtract() {
 
 bool ZipExtractTask::Extract() {
     Sleep(kSettleMs);
-    const std::wstring zip = kesh::StringToWString(zipPath_);
-    const std::wstring dir = kesh::StringToWString(targetDir_);
-    const int result = ExtractZipToDir(zip.c_str(), dir.c_str(), 0);
+    const int result = ExtractZipToDir(zipPath_.c_str(), targetDir_.c_str(), 0);
     // A failed unpack must reach the install flow, which retries and finally tells the user,
     // instead of announcing an update that is not in place.
     if (result != 0) {

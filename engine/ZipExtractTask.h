@@ -5,8 +5,7 @@
 
 class ZipExtractTask {
 public:
-    // Both in the ANSI code page.
-    ZipExtractTask(const std::string& zipPath, const std::string& targetDir);
+    ZipExtractTask(const std::wstring& zipPath, const std::wstring& targetDir);
 
     // Makes the target folder with its missing parents, then unpacks. False when the folder
     // cannot be made or the unpacking fails; the install flow then tries again.
@@ -15,6 +14,6 @@ public:
     bool Extract();
 
 private:
-    std::string zipPath_;
-    std::string targetDir_;
+    std::wstring zipPath_;
+    std::wstring targetDir_;
 };

@@ -31,10 +31,10 @@ void ZipDownloader::DoInstall() {
         Sleep(500);
     }
 
-    const std::string zipPath = kesh::WStringToString(job_.zipPath);
-    const std::string folder = kesh::WStringToString(job_.clientDic);
-    LOG(INFO) << "zipname: " << zipPath << "  unzipFolder: %s " << folder;
-    ZipExtractTask task(zipPath, folder);
+    // Paths stay UTF-16 up to the system; their narrow forms are for the log only.
+    LOG(INFO) << "zipname: " << kesh::WStringToString(job_.zipPath)
+              << "  unzipFolder: %s " << kesh::WStringToString(job_.clientDic);
+    ZipExtractTask task(job_.zipPath, job_.clientDic);
 
     const DWORD t0 = GetTickCount();
     while (job_.forcedupdate != 0) {
@@ -63,10 +63,10 @@ void ZipDownloader::DoInstall() {
         CLaunchWnd done;
         done.CenterOverOwner();
         done.RunModal();
-        const std::string exe = kesh::WStringToString(job_.clientExePath);
         const std::string param = GetPageCallParam();
-        LOG(INFO) << "clientExePath: " << exe << " pageCallParam: " << param;
-        ShellExecuteA(nullptr, "open", exe.c_str(), param.c_str(), nullptr, SW_SHOWNORMAL);
+        LOG(INFO) << "clientExePath: " << kesh::WStringToString(job_.clientExePath) << " pageCallParam: " << param;
+        ShellExecuteW(nullptr, L"open", job_.clientExePath.c_str(), kesh::StringToWString(param).c_str(), nullptr,
+                      SW_SHOWNORMAL);
     }
     installing_ = false;
 }

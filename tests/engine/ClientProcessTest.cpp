@@ -188,7 +188,7 @@ TEST(WritePipeBuf, FalseWhenThePipeCannotBeOpened) {
     EXPECT_EQ(busyText, "");
 }
 
-TEST(AnsiConversion, RoundTripsThroughTheUserCodePage) {
+TEST(AnsiConversion, RoundTripsThroughTheNarrowCodePage) {
     EXPECT_EQ(kesh::StringToWString(""), L"");
     EXPECT_EQ(kesh::WStringToString(L""), "");
     EXPECT_EQ(kesh::StringToWString("LU_lumoraLaunch.exe"), L"LU_lumoraLaunch.exe");

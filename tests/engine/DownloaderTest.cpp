@@ -139,6 +139,24 @@ TEST_F(DownloadThread, ProgressRestartsWithEachAttempt) {
     EXPECT_LE(downloaded, 2500);
 }
 
+TEST_F(DownloadThread, InAFolderNoAnsiCodePageCanHold) {
+    // Chinese, Korean and accented Latin letters: whatever the code page, some of them are lost
+    // in it, so every file of the download must be named in UTF-16 all the way.
+    const std::wstring folder = dir / L"更新 업데이트 Mise à jour";
+    ASSERT_TRUE(testutil::MakeDirs(folder));
+    ASSERT_TRUE(testutil::CopyTo(dir / L"ProductConfig.xml", folder + L"\\ProductConfig.xml"));
+    probe = folder + L"\\Updater.exe";
+    ASSERT_TRUE(testutil::CopyTo(dir / L"Updater.exe", probe));
+    auto lines = RunProbe("size=3000", Md5(3000));
+    ASSERT_EQ(lines.size(), 2u) << output;
+    EXPECT_EQ(lines[0], "done 1") << output;
+    std::string zip;
+    ASSERT_TRUE(testutil::ReadBytes(folder + L"\\update.zip", zip));
+    EXPECT_EQ(zip, nettest::Pattern(3000, 7));
+    for (const wchar_t* part : {L"update.td", L"update.td0", L"update.td3"})
+        EXPECT_EQ(GetFileAttributesW((folder + L"\\" + part).c_str()), INVALID_FILE_ATTRIBUTES) << testutil::Narrow(part);
+}
+
 struct DestroyCase {
     const char* title;
     const char* query;

@@ -58,9 +58,12 @@ protected:
 
 TEST_F(Download, SizesAndTheirParts) {
     const std::pair<size_t, int32_t> cases[] = {
-        {1000, 1}, {1003, 1}, {4, 1}, {3 * 1024 * 1024 + 5, 1},
+        {1000, DownloadResult::Verified},
+        {1003, DownloadResult::Verified},
+        {4, DownloadResult::Verified},
+        {3 * 1024 * 1024 + 5, DownloadResult::Verified},
         // Below 4 bytes the first parts are empty and never written: the join misses them.
-        {3, -3}, {1, -3},
+        {3, DownloadResult::JoinFailed}, {1, DownloadResult::JoinFailed},
     };
     for (const auto& c : cases) {
         id = nettest::TestId() + "-" + std::to_string(c.first);
@@ -84,7 +87,7 @@ TEST_F(Download, SizesAndTheirParts) {
 TEST_F(Download, ResumesFromPartFiles) {
     const std::string whole = nettest::Pattern(1000, 7);
     WritePart(1, whole.substr(250, 100));
-    EXPECT_EQ(Attempt(1000), 1);
+    EXPECT_EQ(Attempt(1000), DownloadResult::Verified);
     EXPECT_EQ(Zip(), whole);
     const auto ranges = Ranges();
     EXPECT_NE(std::find(ranges.begin(), ranges.end(), "bytes=350- "), ranges.end());
@@ -93,7 +96,7 @@ TEST_F(Download, ResumesFromPartFiles) {
 TEST_F(Download, CompletePartsAndTheRangePastTheEnd) {
     const std::string whole = nettest::Pattern(1000, 7);
     for (int i = 0; i < 4; ++i) WritePart(i, whole.substr(i * 250, 250));
-    EXPECT_EQ(Attempt(1000), 1);
+    EXPECT_EQ(Attempt(1000), DownloadResult::Verified);
     EXPECT_EQ(Zip(), whole);
     bool saw416 = false;
     for (const auto& l : nettest::WaitServerLog(kServer, id, 5)) saw416 |= l.status == 416;
@@ -103,11 +106,11 @@ TEST_F(Download, CompletePartsAndTheRangePastTheEnd) {
 TEST_F(Download, StalePartFilesFailOnceThenTheNextAttemptStartsClean) {
     const std::string stale = nettest::Pattern(1000, 99);
     for (int i = 0; i < 4; ++i) WritePart(i, stale.substr(i * 250, 250));
-    EXPECT_EQ(Attempt(1000), -5);
+    EXPECT_EQ(Attempt(1000), DownloadResult::Md5Mismatch);
     EXPECT_FALSE(Exists(L"update.td0"));
     EXPECT_FALSE(Exists(L"update.td"));
     EXPECT_EQ(state.downloaded, 0);
-    EXPECT_EQ(Attempt(1000), 1);
+    EXPECT_EQ(Attempt(1000), DownloadResult::Verified);
     EXPECT_EQ(Zip(), nettest::Pattern(1000, 7));
 }
 
@@ -118,14 +121,14 @@ struct FaultCase {
 
 TEST_F(Download, ServerFaults) {
     const FaultCase cases[] = {
-        {"&norange=1", -5},               // every part gets the file from its start
-        {"&closeafter=100&at=250", -5},   // a middle part ends early: a gap of zeros
-        {"&closeafter=100&at=750", -4},   // the last part ends early: short file
-        {"&status=404&skip=1", -3},       // the parts are refused: nothing to join
-        {"&changeafter=3", -5},           // the resource changed between the requests
-        {"&lower=1&v10=1&trickle=1", 1},
-        {"&onewrite=1", 1},
-        {"&redir=rel", -6},
+        {"&norange=1", DownloadResult::Md5Mismatch},               // every part gets the file from its start
+        {"&closeafter=100&at=250", DownloadResult::Md5Mismatch},   // a middle part ends early: a gap of zeros
+        {"&closeafter=100&at=750", DownloadResult::LengthMismatch},  // the last part ends early: short file
+        {"&status=404&skip=1", DownloadResult::JoinFailed},        // the parts are refused: nothing to join
+        {"&changeafter=3", DownloadResult::Md5Mismatch},           // the resource changed between the requests
+        {"&lower=1&v10=1&trickle=1", DownloadResult::Verified},
+        {"&onewrite=1", DownloadResult::Verified},
+        {"&redir=rel", DownloadResult::Redirected},
     };
     for (const FaultCase& c : cases) {
         id = nettest::TestId();
@@ -141,11 +144,11 @@ TEST_F(Download, DigestComparison) {
     std::string upper = md5;
     for (char& ch : upper) ch = static_cast<char>(toupper(static_cast<unsigned char>(ch)));
     const std::pair<std::string, int32_t> cases[] = {
-        {upper, 1},
-        {md5.substr(0, 31), -5},  // a cut value never matches
-        {md5 + "0", -5},
-        {"-", -5},
-        {std::string(32, '0'), -5},
+        {upper, DownloadResult::Verified},
+        {md5.substr(0, 31), DownloadResult::Md5Mismatch},  // a cut value never matches
+        {md5 + "0", DownloadResult::Md5Mismatch},
+        {"-", DownloadResult::Md5Mismatch},
+        {std::string(32, '0'), DownloadResult::Md5Mismatch},
     };
     for (const auto& c : cases) {
         id = nettest::TestId();
@@ -160,12 +163,34 @@ TEST_F(Download, LockedZipIsAFailureNotASuccess) {
         kesh::UniqueFile lock(CreateFileW(nettest::UpdaterFile(L"update.zip").c_str(), GENERIC_READ, 0, nullptr,
                                           OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(lock);
-        EXPECT_EQ(Attempt(1000), -7);
+        EXPECT_EQ(Attempt(1000), DownloadResult::RenameFailed);
         EXPECT_FALSE(Exists(L"update.td"));
     }
     EXPECT_EQ(Zip(), "old");
-    EXPECT_EQ(Attempt(1000), 1);  // an old zip that is not locked is replaced
+    EXPECT_EQ(Attempt(1000), DownloadResult::Verified);  // an old zip that is not locked is replaced
     EXPECT_EQ(Zip(), nettest::Pattern(1000, 7));
+}
+
+TEST_F(Download, APartThatCannotWriteEndsTheAttemptAtOnce) {
+    // The third part's file is held open without sharing, so its first write fails. The server
+    // sends 100 kB/s per connection: finishing the transfer would take the parts 2.5 s to 7.5 s.
+    const size_t size = 1000000;
+    kesh::UniqueFile lock(CreateFileW(nettest::UpdaterFile(L"update.td2").c_str(), GENERIC_WRITE, 0, nullptr,
+                                      CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(lock);
+    const auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(Attempt(size, "&rate=100000&skip=1"), DownloadResult::OutputNotOpened);
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(), 1.5);
+    // Every part's connection was dropped early, not only the failing one's (a part stopped
+    // before it connected has no entry).
+    long long sent = 0;
+    const auto log = nettest::WaitServerLog(kServer, id, 5, 1500);
+    ASSERT_GE(log.size(), 2u);
+    for (const nettest::LoggedRequest& l : log)
+        if (l.conn != 1) sent += l.sent;  // the first connection is the size probe
+    EXPECT_LT(sent, static_cast<long long>(size / 4));
+    EXPECT_FALSE(Exists(L"update.td"));
+    EXPECT_FALSE(Exists(L"update.zip"));
 }
 
 TEST_F(Download, FromNginx) {
@@ -173,7 +198,7 @@ TEST_F(Download, FromNginx) {
     ASSERT_FALSE(h.empty()) << "nginx not running";
     std::string path = "/u.zip";
     state.md5 = nettest::FixtureText(kNginx, "md5");
-    EXPECT_EQ(http.Download(h, path, state), 1);
+    EXPECT_EQ(http.Download(h, path, state), DownloadResult::Verified);
     EXPECT_EQ(state.total, 1048579);
     char digest[33] = {};
     ASSERT_TRUE(MD5_CTX().MD5File(digest, testutil::Narrow(nettest::UpdaterFile(L"update.zip")).c_str()));
@@ -198,7 +223,7 @@ protected:
 
 TEST_F(Watchdog, SilentPartsAreStopped) {
     const auto t0 = std::chrono::steady_clock::now();
-    EXPECT_EQ(Attempt(1000, "&silence=40&skip=1"), -3);
+    EXPECT_EQ(Attempt(1000, "&silence=40&skip=1"), DownloadResult::JoinFailed);
     EXPECT_GT(Seconds(t0), 0.9);
     EXPECT_LT(Seconds(t0), 4.0);
 }
@@ -206,22 +231,22 @@ TEST_F(Watchdog, SilentPartsAreStopped) {
 TEST_F(Watchdog, StalledPartsAreStopped) {
     const auto t0 = std::chrono::steady_clock::now();
     const int32_t r = Attempt(100000, "&stallafter=1000&stall=40&skip=1");
-    EXPECT_TRUE(r == -3 || r == -4) << r;
+    EXPECT_TRUE(r == DownloadResult::JoinFailed || r == DownloadResult::LengthMismatch) << r;
     EXPECT_GT(Seconds(t0), 0.9);
     EXPECT_LT(Seconds(t0), 4.0);
 }
 
 TEST_F(Watchdog, SlowSteadyTransfersAreLeftAlone) {
     // 4 KiB/s per connection in pieces every 50 ms: about 2 s, twice the stall interval.
-    EXPECT_EQ(Attempt(32000, "&rate=4000&skip=1"), 1);
+    EXPECT_EQ(Attempt(32000, "&rate=4000&skip=1"), DownloadResult::Verified);
 }
 
 TEST_F(Watchdog, AnOldWatchdogNeverStopsTheNextAttempt) {
     // The first attempt's parts are refused after 0.7 s, so its watchdog (silence window 1 s) is
     // near its end when the second attempt starts; that one's parts stay silent past that moment
     // but well within their own window, then deliver.
-    EXPECT_EQ(Attempt(1000, "&status=404&silence=0.7&skip=1&until=5"), -3);
-    EXPECT_EQ(Attempt(8000, "&silence=0.6&rate=4000&skip=6"), 1);
+    EXPECT_EQ(Attempt(1000, "&status=404&silence=0.7&skip=1&until=5"), DownloadResult::JoinFailed);
+    EXPECT_EQ(Attempt(8000, "&silence=0.6&rate=4000&skip=6"), DownloadResult::Verified);
 }
 
 TEST(WatchdogRealIntervals, SilentPartsAreStoppedAfterFiveSeconds) {
@@ -231,7 +256,7 @@ TEST(WatchdogRealIntervals, SilentPartsAreStoppedAfterFiveSeconds) {
     DownloadState state;
     CHttpDownload http;
     const auto t0 = std::chrono::steady_clock::now();
-    EXPECT_EQ(http.Download(host, path, state), -3);
+    EXPECT_EQ(http.Download(host, path, state), DownloadResult::JoinFailed);
     const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     EXPECT_GT(s, 4.5);
     EXPECT_LT(s, 8.0);

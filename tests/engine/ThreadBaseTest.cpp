@@ -5,6 +5,7 @@
 #include <atomic>
 
 #include "ThreadBase.h"
+#include "WinHandle.h"
 
 namespace {
 
@@ -25,3 +26,28 @@ TEST(ThreadBase, IdleEventFollowsEveryRun) {
 }
 
 }  // namespace
+
+// A run that holds on until the test lets it go, then records that it reached its end.
+class Held : public ThreadBase {
+public:
+    ~Held() override {
+        SetEvent(release.get());
+        Join(INFINITE);
+    }
+    void Run() override {
+        WaitForSingleObject(release.get(), INFINITE);
+        finished = true;
+    }
+    kesh::UniqueHandle release{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    std::atomic<bool> finished{false};
+};
+
+TEST(ThreadBase, ARunPastItsBoundIsNeverEndedByForce) {
+    Held h;
+    EXPECT_TRUE(h.Join(0));  // never started
+    ASSERT_TRUE(h.Start());
+    EXPECT_FALSE(h.Join(200));  // the owner learns that it still runs ...
+    SetEvent(h.release.get());
+    EXPECT_TRUE(h.Join(5000));  // ... and the run is still whole: it reaches its end
+    EXPECT_TRUE(h.finished.load());
+}

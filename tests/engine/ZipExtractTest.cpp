@@ -5,7 +5,6 @@
 #include <map>
 
 #include "ChildProcess.h"
-#include "ClientProcess.h"
 #include "TestUtil.h"
 #include "ZipExtractTask.h"
 
@@ -105,26 +104,24 @@ TEST(ExtractZipToDir, ReportsDamagedArchivesAndKeepsTheOldFile) {
     }
 }
 
-std::string AnsiOf(const std::wstring& path) { return kesh::WStringToString(path); }
-
 TEST(ZipExtractTask, MakesTheFolderAndReportsTheUnpackResult) {
     TempDir root(L"task");
-    // A missing folder chain is made; an existing one is fine.
-    const std::wstring deep = root / L"new\\deeper";
-    EXPECT_TRUE(ZipExtractTask(AnsiOf(Zip(L"py_deflated.zip")), AnsiOf(deep)).TryExtract());
+    // A missing folder chain is made, under a name no ANSI code page holds; an existing one is fine.
+    const std::wstring deep = root / L"new\\更新 업데이트 à";
+    EXPECT_TRUE(ZipExtractTask(Zip(L"py_deflated.zip"), deep).TryExtract());
     EXPECT_EQ(Tree(deep).size(), 10u);
-    EXPECT_TRUE(ZipExtractTask(AnsiOf(Zip(L"info_deflated.zip")), AnsiOf(deep)).TryExtract());
+    EXPECT_TRUE(ZipExtractTask(Zip(L"info_deflated.zip"), deep).TryExtract());
 
     // A failed unpack is a failed try, so the install flow retries instead of announcing success.
-    EXPECT_FALSE(ZipExtractTask(AnsiOf(Zip(L"crc_deflated.zip")), AnsiOf(root / L"crc")).TryExtract());
-    EXPECT_FALSE(ZipExtractTask(AnsiOf(Zip(L"slip_0.zip")), AnsiOf(root.path())).Extract());
+    EXPECT_FALSE(ZipExtractTask(Zip(L"crc_deflated.zip"), root / L"crc").TryExtract());
+    EXPECT_FALSE(ZipExtractTask(Zip(L"slip_0.zip"), root.path()).Extract());
 
     // A folder on a drive that does not exist cannot be made.
     const DWORD drives = GetLogicalDrives();
     wchar_t letter = L'Q';
     while (letter > L'D' && (drives & (1u << (letter - L'A')))) --letter;
     const std::wstring noDrive = std::wstring(1, letter) + L":\\tolu\\x";
-    EXPECT_FALSE(ZipExtractTask(AnsiOf(Zip(L"py_deflated.zip")), AnsiOf(noDrive)).TryExtract());
+    EXPECT_FALSE(ZipExtractTask(Zip(L"py_deflated.zip"), noDrive).TryExtract());
 }
 
 }  // namespace
