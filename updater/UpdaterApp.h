@@ -23,6 +23,12 @@ public:
     static DWORD WINAPI ReadPipeThread(LPVOID app);
     bool ReadPipeThreadImpl();
 
+    // One instance of the server's pipe (the only one at a time); INVALID_HANDLE_VALUE on failure.
+    static HANDLE CreateInstance();
+    // Waits on the instance for one writer and takes its text as the page-call parameter. False
+    // when the server is to stop.
+    bool ServeInstance(HANDLE instance);
+
     // "\\.\Pipe\CU_" + the configured "CacheName", built anew each time.
     static std::wstring PipeName();
 
