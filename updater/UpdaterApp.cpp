@@ -95,7 +95,9 @@ bool CUpdaterApp::Exit() {
         char reply[512];
         DWORD count = 0;
         CallNamedPipeW(PipeName().c_str(), const_cast<char*>("ExitPipe"), 8, reply, sizeof(reply), &count, 1);
-        Sleep(1000);
+        // Up to a second for the server to go, but no longer than it takes: the program the
+        // install started is already running, and the process must not linger beside it.
+        WaitForSingleObject(readerThread, 1000);
     }
     if (readerThread != nullptr && ended) {
         CloseHandle(readerThread);

@@ -38,7 +38,7 @@ public:
     std::atomic<bool> stop{false};
     HANDLE pipe = INVALID_HANDLE_VALUE;
 
-    // How often Exit calls the pipe (once a second) before it gives up on a stuck server.
+    // How often Exit calls the pipe (at most once a second) before it gives up on a stuck server.
     int exitWakeTries = 5;
     // How long a download still running at the end may take to stop.
     DWORD downloadStopWaitMs = 10000;

@@ -98,7 +98,8 @@ TEST_F(PipeServer, ExitWakesTheServerWithoutChangingTheParameter) {
     ASSERT_EQ(ParamAfterChange("from-command-line"), "kept");
     const auto start = Clock::now();
     EXPECT_TRUE(app.Exit());
-    EXPECT_LT(Clock::now() - start, std::chrono::seconds(4));
+    // The server ends as soon as it is woken; nothing waits out a whole second after that.
+    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(900));
     EXPECT_EQ(app.readerThread, nullptr);
     EXPECT_EQ(GetPageCallParam(), "kept");
 }
