@@ -35,6 +35,28 @@ DWORD WINAPI CUpdaterApp::ReadPipeThread(LPVOID app) {
     return 0;
 }
 
+HANDLE CUpdaterApp::CreateInstance() {
+    return CreateNamedPipeW(PipeName().c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT, 1,
+                            0, 0, 1000, nullptr);
+}
+
+bool CUpdaterApp::ServeInstance(HANDLE instance) {
+    // A writer that connected before this wait began is as connected as one that comes during
+    // it: its text is read the same way.
+    if (!ConnectNamedPipe(instance, nullptr) && GetLastError() != ERROR_PIPE_CONNECTED) return true;
+    if (stop) return false;
+
+    char buffer[kPipeBufferSize] = {};
+    DWORD got = 0;
+    if (!ReadFile(instance, buffer, kPipeBufferSize, &got, nullptr)) return true;
+    // The text ends at its first NUL or at the bytes read, whichever comes first (a full
+    // buffer has no NUL of its own).
+    const std::string text(buffer, strnlen(buffer, got));
+    LOG(INFO) << "read pipe buffer: " << text;
+    if (!text.empty()) SetPageCallParam(text);
+    return true;
+}
+
 bool CUpdaterApp::ReadPipeThreadImpl() {
     // One connection delivers one text; every pass opens a fresh instance.
     while (!stop) {
@@ -42,20 +64,9 @@ bool CUpdaterApp::ReadPipeThreadImpl() {
             CloseHandle(pipe);
             pipe = INVALID_HANDLE_VALUE;
         }
-        pipe = CreateNamedPipeW(PipeName().c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT,
-                                1, 0, 0, 1000, nullptr);
+        pipe = CreateInstance();
         if (pipe == INVALID_HANDLE_VALUE) break;
-        if (!ConnectNamedPipe(pipe, nullptr)) continue;
-        if (stop) break;
-
-        char buffer[kPipeBufferSize] = {};
-        DWORD got = 0;
-        if (!ReadFile(pipe, buffer, kPipeBufferSize, &got, nullptr)) continue;
-        // The text ends at its first NUL or at the bytes read, whichever comes first (a full
-        // buffer has no NUL of its own).
-        const std::string text(buffer, strnlen(buffer, got));
-        LOG(INFO) << "read pipe buffer: " << text;
-        if (!text.empty()) SetPageCallParam(text);
+        if (!ServeInstance(pipe)) break;
     }
     if (pipe != INVALID_HANDLE_VALUE) {
         CloseHandle(pipe);
@@ -84,7 +95,9 @@ bool CUpdaterApp::Exit() {
         char reply[512];
         DWORD count = 0;
         CallNamedPipeW(PipeName().c_str(), const_cast<char*>("ExitPipe"), 8, reply, sizeof(reply), &count, 1);
-        Sleep(1000);
+        // Up to a second for the server to go, but no longer than it takes: the program the
+        // install started is already running, and the process must not linger beside it.
+        WaitForSingleObject(readerThread, 1000);
     }
     if (readerThread != nullptr && ended) {
         CloseHandle(readerThread);

@@ -23,6 +23,12 @@ public:
     static DWORD WINAPI ReadPipeThread(LPVOID app);
     bool ReadPipeThreadImpl();
 
+    // One instance of the server's pipe (the only one at a time); INVALID_HANDLE_VALUE on failure.
+    static HANDLE CreateInstance();
+    // Waits on the instance for one writer and takes its text as the page-call parameter. False
+    // when the server is to stop.
+    bool ServeInstance(HANDLE instance);
+
     // "\\.\Pipe\CU_" + the configured "CacheName", built anew each time.
     static std::wstring PipeName();
 
@@ -32,7 +38,7 @@ public:
     std::atomic<bool> stop{false};
     HANDLE pipe = INVALID_HANDLE_VALUE;
 
-    // How often Exit calls the pipe (once a second) before it gives up on a stuck server.
+    // How often Exit calls the pipe (at most once a second) before it gives up on a stuck server.
     int exitWakeTries = 5;
     // How long a download still running at the end may take to stop.
     DWORD downloadStopWaitMs = 10000;

@@ -99,8 +99,7 @@ void CUpdaterWnd::UpdateProgress(int percent) {
         if (closeButton_ != nullptr) closeButton_->SetVisible(true);
         if (job_.forcedupdate != 0) {
             Sleep(1000);
-            downloader_->DoInstall();
-            PostQuitMessage(0);
+            Install();
         } else {
             if (tipsLabel_ != nullptr)
                 tipsLabel_->SetText(chinese ? L"新版本将在下次启动时安装，您也可以立即安装！"
@@ -111,9 +110,25 @@ void CUpdaterWnd::UpdateProgress(int percent) {
     }
 }
 
+void CUpdaterWnd::Install() {
+    // Set before the install pumps its first message, and kept until the quit: input that was
+    // queued meanwhile is still dispatched after the install returns.
+    installBegun_ = true;
+    if (downloader_) downloader_->DoInstall();
+    PostQuitMessage(0);
+}
+
+LRESULT CUpdaterWnd::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
+    if (installBegun_) return 0;
+    return CKeshWndBase::ProcessMessage(message, wParam, lParam, handled);
+}
+
 LRESULT CUpdaterWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CLOSE:
+        // The install's windows pump this window's messages too: closing it then would tell the
+        // client the update was abandoned after it was installed, and end those windows early.
+        if (installBegun_) return 0;
         kesh::WritePipeBuf(kesh::ClientPipeName(), L"msg1:0");
         PostQuitMessage(0);
         return 0;
@@ -147,12 +162,11 @@ void CUpdaterWnd::Notify(Veneer::TNotification& msg) {
     if (!(msg.type == L"click") || msg.sender == nullptr) return;
     // The install's own windows have no owner, so this window stays clickable meanwhile; a click
     // then must neither start a second install nor end the first one's windows early.
-    if (downloader_ && downloader_->Installing()) return;
+    if (installBegun_) return;
     const Veneer::CUIString name = msg.sender->GetName();
     if (name == L"closeButton" || name == L"skipButton") {
         PostQuitMessage(0);
     } else if (name == L"installButton") {
-        if (downloader_) downloader_->DoInstall();
-        PostQuitMessage(0);
+        Install();
     }
 }

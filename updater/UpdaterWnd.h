@@ -28,6 +28,8 @@ public:
     void OnDownloadFinished();
 
     void Notify(Veneer::TNotification& msg) override;
+    // Return and Escape close the window, except once the install has begun.
+    LRESULT ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
 
     static const UINT_PTR DownloadProgressTimer = 1121;
 
@@ -38,10 +40,15 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // Runs the install on the UI thread, then ends the updater's message loop.
+    void Install();
+
     ZipDwCfg job_;
     HWND hwnd_ = nullptr;
     std::atomic<int> retry_{0};
     std::shared_ptr<ZipDownloader> downloader_;
+    // Set when the install begins and never cleared: the quit follows it.
+    bool installBegun_ = false;
     Veneer::CLabelUI* tipsLabel_ = nullptr;
     Veneer::CButtonUI* closeButton_ = nullptr;
     Veneer::CButtonUI* skipButton_ = nullptr;

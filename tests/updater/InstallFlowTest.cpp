@@ -118,6 +118,15 @@ protected:
         ASSERT_TRUE(testutil::WaitForFile(dir / L"ready", 15000));
     }
 
+    // Serves the client's pipe under an image name the updater never stops, recording to file.
+    void StartObserver(Proc& p, const std::wstring& file) {
+        const std::wstring exe = client + L"\\observer.exe";
+        ASSERT_TRUE(testutil::CopyTo(FromUnixPath(STANDIN_CLIENT_EXE), exe));
+        ASSERT_TRUE(p.Start(exe, L"--no-window --no-pevlib --launch-name=" + launchName + L" --record=\"" + file +
+                                     L"\" --ready=\"" + (dir / L"observer-ready") + L"\" --lifetime=200000"));
+        ASSERT_TRUE(testutil::WaitForFile(dir / L"observer-ready", 15000));
+    }
+
     void StartUpdater(Proc& p, const std::string& args) { ASSERT_TRUE(p.Start(temp + L"\\Updater.exe", Widen(args))); }
 
     testutil::TempDir dir{L"upd"};
@@ -249,13 +258,8 @@ TEST_F(UpdaterRun, ForcedUpdateNoticeUnpackAndTellTheClient) {
     EXPECT_EQ(ExitCode(clientProc, 15000), kClientKilled);
 
     Proc observer;
-    const std::wstring observerExe = client + L"\\observer.exe";
-    ASSERT_TRUE(testutil::CopyTo(FromUnixPath(STANDIN_CLIENT_EXE), observerExe));
     const std::wstring observed = dir / L"observer-record.txt";
-    ASSERT_TRUE(observer.Start(observerExe,
-                      L"--no-window --no-pevlib --launch-name=" + launchName + L" --record=\"" + observed +
-                          L"\" --ready=\"" + (dir / L"observer-ready") + L"\" --lifetime=200000"));
-    ASSERT_TRUE(testutil::WaitForFile(dir / L"observer-ready", 15000));
+    StartObserver(observer, observed);
 
     // A forced job installs by itself once the download is done.
     HWND done = WaitWindow(L"kesh_updater_launch_wnd_class_name", updater.pid(), 40000);
@@ -277,6 +281,48 @@ TEST_F(UpdaterRun, ForcedUpdateNoticeUnpackAndTellTheClient) {
     EXPECT_EQ(ExitCode(updater, 20000), 0u);
     ASSERT_TRUE(testutil::WaitForFile(launchRecord, 10000));
     EXPECT_NE(ReadText(launchRecord).find("forced"), std::string::npos);
+}
+
+TEST_F(UpdaterRun, ProgressWindowCannotBeClosedWhileTheInstallRuns) {
+    // The install's windows pump the progress window's messages too; the keys and the close
+    // request that end that window otherwise must then change nothing.
+    std::string md5;
+    const std::string url = Serve(L"payload.zip", md5);
+    const std::wstring target = dir / L"target";
+    ASSERT_TRUE(testutil::MakeDirs(target));
+    Proc observer;
+    const std::wstring observed = dir / L"observer-record.txt";
+    StartObserver(observer, observed);
+    const std::string installed = " 6 6d7367313a31";  // "msg1:1"
+    const std::string abandoned = " 6 6d7367313a30";  // "msg1:0"
+
+    // Forced without the notice: nothing to answer before the update-complete window.
+    Proc updater;
+    StartUpdater(updater, "-url=" + url + " -md5=" + md5 + " -forcedupdate=2 -pagecallparam=kept -extractpath=\"" +
+                              Narrow(target) + "\" -clientexe=\"" + Narrow(client + L"\\" + launchName) + "\"");
+    HWND progress = WaitWindow(L"kesh_updater_wnd_class_name", updater.pid(), 15000);
+    ASSERT_NE(progress, nullptr);
+    HWND done = WaitWindow(L"kesh_updater_launch_wnd_class_name", updater.pid(), 40000);
+    ASSERT_NE(done, nullptr);
+    EXPECT_NE(ReadText(observed).find(installed), std::string::npos);
+
+    Key(progress, VK_ESCAPE);
+    Key(progress, VK_RETURN);
+    AltF4(progress);
+    PostMessageW(progress, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(Drain(done, 15000)) << "the update-complete window went away";
+    EXPECT_TRUE(IsWindowVisible(done));
+    EXPECT_EQ(ExitCode(updater, 0), STILL_ACTIVE);
+    EXPECT_EQ(ReadText(observed).find(abandoned), std::string::npos) << ReadText(observed);
+    EXPECT_EQ(GetFileAttributesW(launchRecord.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    // Closed by the user, the install goes on as usual, and nothing follows "msg1:1".
+    Key(done, VK_RETURN);
+    EXPECT_EQ(ExitCode(updater, 20000), 0u);
+    ASSERT_TRUE(testutil::WaitForFile(launchRecord, 10000));
+    EXPECT_NE(ReadText(launchRecord).find("kept"), std::string::npos);
+    const std::string told = ReadText(observed);
+    EXPECT_EQ(told.find(abandoned), std::string::npos) << told;
 }
 
 TEST_F(UpdaterRun, GivingUpTellsTheClientOnceAndShowsClose) {

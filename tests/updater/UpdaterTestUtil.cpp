@@ -48,6 +48,28 @@ void Click(HWND h, int x, int y) {
 
 void Key(HWND h, WPARAM vk) { PostMessageW(h, WM_KEYDOWN, vk, 0); }
 
+void AltF4(HWND h) {
+    const LPARAM altDown = static_cast<LPARAM>(KF_ALTDOWN) << 16;
+    PostMessageW(h, WM_SYSKEYDOWN, VK_F4, altDown | 1);
+    PostMessageW(h, WM_SYSKEYUP, VK_F4, altDown | 1 | (static_cast<LPARAM>(KF_REPEAT | KF_UP) << 16));
+}
+
+bool Drain(HWND h, DWORD ms) {
+    const auto seen = [h, ms](bool iconic) {
+        const DWORD t0 = GetTickCount();
+        for (;;) {
+            if (!IsWindow(h)) return false;
+            if ((IsIconic(h) != FALSE) == iconic) return true;
+            if (GetTickCount() - t0 > ms) return false;
+            Sleep(20);
+        }
+    };
+    PostMessageW(h, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    if (!seen(true)) return false;
+    PostMessageW(h, WM_SYSCOMMAND, SC_RESTORE, 0);
+    return seen(false);
+}
+
 int Shot::Count(uint32_t c, RECT r) const {
     int n = 0;
     for (int y = r.top; y < r.bottom && y < height; ++y)

@@ -33,5 +33,12 @@ Shot Capture(HWND h);
 // Writes the shot as a 24-bit BMP (for people looking at a failure).
 bool SaveBmp(const Shot& shot, const std::wstring& path);
 void Key(HWND h, WPARAM vk);
+// Alt+F4 as it reaches the window with the keyboard focus (the Alt key held).
+void AltF4(HWND h);
+
+// Waits until the messages posted to h's thread before the call have been handled, and those
+// they posted in turn: a minimize of h goes behind them, then a restore behind that once the
+// minimize is seen. False when either is not seen within ms.
+bool Drain(HWND h, DWORD ms);
 
 }  // namespace updatertest
