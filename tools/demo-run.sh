@@ -78,6 +78,16 @@ show_log() {
   say "---- updater log ($log) ----"
   [ -n "$log" ] && sed 's/^/    /' "$log"
 }
+no_updater() { ! pgrep -f 'temp.Updater[.]exe' >/dev/null; }
+updater_ended() {
+  # The updater closes its windows and pipe server after starting the program; the prefix is not
+  # stopped under it (Wine would end it with exit code 1).
+  if wait_for 15 no_updater; then
+    say "the updater has ended"
+  else
+    say "the updater is still running"
+  fi
+}
 client_started() {
   # The launcher restarts the client, which records its command line beside itself.
   if wait_for 30 test -s "$client/lumora.exe.cmdline.txt"; then
@@ -102,6 +112,7 @@ shot 2-update-complete
 say "closing the update-complete window (Return)"
 key_return $(( W / 2 )) $(( H / 2 + 40 ))
 client_started
+updater_ended
 show_log
 changes
 
@@ -129,4 +140,5 @@ shot 4-forced-update-complete
 say "closing the update-complete window (Return)"
 key_return $(( W / 2 )) $(( H / 2 + 40 ))
 client_started
+updater_ended
 changes
