@@ -3,6 +3,7 @@
 
 #include <cwchar>
 
+#include "AttrTable.h"
 #include "AttrValue.h"
 #include "WindowManagerUI.h"
 
@@ -119,30 +120,22 @@ void CButtonUI::SetDisabledImage(const wchar_t* d) { SetStateImage(m_disabledIma
 
 void CButtonUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
     if (name == nullptr || value == nullptr) return;
-    if (wcscmp(name, L"normalimage") == 0)
-        SetNormalImage(value);
-    else if (wcscmp(name, L"hotimage") == 0)
-        SetHotImage(value);
-    else if (wcscmp(name, L"hotforeimage") == 0)
-        SetHotForeImage(value);
-    else if (wcscmp(name, L"pushedimage") == 0)
-        SetPushedImage(value);
-    else if (wcscmp(name, L"focusedimage") == 0)
-        SetFocusedImage(value);
-    else if (wcscmp(name, L"disabledimage") == 0)
-        SetDisabledImage(value);
-    else if (wcscmp(name, L"foreimage") == 0)
-        SetForeImage(value);
-    else if (wcscmp(name, L"hotbkcolor") == 0)
-        SetHotBkColor(ReadHexColor(value));
-    else if (wcscmp(name, L"hottextcolor") == 0)
-        SetHotTextColor(ReadHexColor(value));
-    else if (wcscmp(name, L"pushedtextcolor") == 0)
-        SetPushedTextColor(ReadHexColor(value));
-    else if (wcscmp(name, L"focusedtextcolor") == 0)
-        SetFocusedTextColor(ReadHexColor(value));
-    else
-        CLabelUI::ApplyAttribute(name, value);
+    using C = CButtonUI;
+    static constexpr TAttrRow<C> kRows[] = {
+        {L"normalimage", [](C& c, const wchar_t* v) { c.SetNormalImage(v); }},
+        {L"hotimage", [](C& c, const wchar_t* v) { c.SetHotImage(v); }},
+        {L"hotforeimage", [](C& c, const wchar_t* v) { c.SetHotForeImage(v); }},
+        {L"pushedimage", [](C& c, const wchar_t* v) { c.SetPushedImage(v); }},
+        {L"focusedimage", [](C& c, const wchar_t* v) { c.SetFocusedImage(v); }},
+        {L"disabledimage", [](C& c, const wchar_t* v) { c.SetDisabledImage(v); }},
+        {L"foreimage", [](C& c, const wchar_t* v) { c.SetForeImage(v); }},
+        {L"hotbkcolor", [](C& c, const wchar_t* v) { c.SetHotBkColor(ReadHexColor(v)); }},
+        {L"hottextcolor", [](C& c, const wchar_t* v) { c.SetHotTextColor(ReadHexColor(v)); }},
+        {L"pushedtextcolor", [](C& c, const wchar_t* v) { c.SetPushedTextColor(ReadHexColor(v)); }},
+        {L"focusedtextcolor",
+         [](C& c, const wchar_t* v) { c.SetFocusedTextColor(ReadHexColor(v)); }},
+    };
+    if (!ApplyAttrRow(kRows, *this, name, value)) CLabelUI::ApplyAttribute(name, value);
 }
 
 SIZE CButtonUI::MeasureSize(SIZE) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cwchar>
 
+#include "AttrTable.h"
 #include "AttrValue.h"
 #include "LayoutMath.h"
 #include "ClipScope.h"
@@ -537,25 +538,32 @@ CControlUI* CContainerUI::LocateControl(LocateProc proc, void* data, UINT flags)
 
 void CContainerUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
     if (name == nullptr || value == nullptr) return;
-    if (wcscmp(name, L"inset") == 0) {
-        SetInset(ReadRect(value));
-    } else if (wcscmp(name, L"mousechild") == 0) {
-        SetMouseChild(wcscmp(value, L"true") == 0);
-    } else if (wcscmp(name, L"vscrollbar") == 0) {
-        EnableScrollBar(wcscmp(value, L"true") == 0, m_horizontalBar != nullptr);
-    } else if (wcscmp(name, L"vscrollbarstyle") == 0) {
-        EnableScrollBar(true, m_horizontalBar != nullptr);
-        if (m_verticalBar) m_verticalBar->ApplyAttributeString(value);
-    } else if (wcscmp(name, L"hscrollbar") == 0) {
-        EnableScrollBar(m_verticalBar != nullptr, wcscmp(value, L"true") == 0);
-    } else if (wcscmp(name, L"hscrollbarstyle") == 0) {
-        EnableScrollBar(m_verticalBar != nullptr, true);
-        if (m_horizontalBar) m_horizontalBar->ApplyAttributeString(value);
-    } else if (wcscmp(name, L"childpadding") == 0) {
-        SetChildPadding(static_cast<int>(wcstol(value, nullptr, 10)));
-    } else {
-        CControlUI::ApplyAttribute(name, value);
-    }
+    using C = CContainerUI;
+    // Switching one bar keeps the other as it is; a style creates its bar before applying.
+    static constexpr TAttrRow<C> kRows[] = {
+        {L"inset", [](C& c, const wchar_t* v) { c.SetInset(ReadRect(v)); }},
+        {L"mousechild", [](C& c, const wchar_t* v) { c.SetMouseChild(ReadBool(v)); }},
+        {L"vscrollbar",
+         [](C& c, const wchar_t* v) {
+             c.EnableScrollBar(ReadBool(v), c.m_horizontalBar != nullptr);
+         }},
+        {L"vscrollbarstyle",
+         [](C& c, const wchar_t* v) {
+             c.EnableScrollBar(true, c.m_horizontalBar != nullptr);
+             if (c.m_verticalBar) c.m_verticalBar->ApplyAttributeString(v);
+         }},
+        {L"hscrollbar",
+         [](C& c, const wchar_t* v) {
+             c.EnableScrollBar(c.m_verticalBar != nullptr, ReadBool(v));
+         }},
+        {L"hscrollbarstyle",
+         [](C& c, const wchar_t* v) {
+             c.EnableScrollBar(c.m_verticalBar != nullptr, true);
+             if (c.m_horizontalBar) c.m_horizontalBar->ApplyAttributeString(v);
+         }},
+        {L"childpadding", [](C& c, const wchar_t* v) { c.SetChildPadding(ReadInt(v)); }},
+    };
+    if (!ApplyAttrRow(kRows, *this, name, value)) CControlUI::ApplyAttribute(name, value);
 }
 
 void CContainerUI::Render(HDC dc, const RECT& paint) {

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <cwchar>
 
+#include "AttrTable.h"
 #include "AttrValue.h"
 #include "ControlUI.h"
 #include "LayoutMath.h"
@@ -9,121 +10,80 @@
 
 namespace Veneer {
 
-namespace {
-
-bool IsTrue(const wchar_t* value) { return wcscmp(value, L"true") == 0; }
-
-int ReadInt(const wchar_t* value) { return static_cast<int>(wcstol(value, nullptr, 10)); }
-
-// Background colours may carry blanks before them in hand-written layouts.
-uint32_t ReadBkColor(const wchar_t* value) {
-    while (*value != L'\0' && *value <= L' ') ++value;
-    return ReadHexColor(value);
-}
-
-// Four decimal fractions separated by one character each; the scan stops at the end of the
-// text so a short list never reads past it.
-void ReadShares(const wchar_t* text, double shares[4]) {
-    for (int i = 0; i < 4; ++i) shares[i] = 0.0;
-    const wchar_t* p = text;
-    for (int i = 0; i < 4 && *p != L'\0'; ++i) {
-        wchar_t* end = nullptr;
-        shares[i] = wcstod(p, &end);
-        if (end == nullptr || *end == L'\0') break;
-        p = end + 1;
-    }
-}
-
-}  // namespace
-
 void CControlUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
     if (name == nullptr || value == nullptr) return;
-    if (wcscmp(name, L"pos") == 0) {
-        RECT rc = ReadRect(value);
-        SetDeclaredOrigin(SIZE{rc.left, rc.top});
-        SetDeclaredWidth(SaturateInt(int64_t{rc.right} - rc.left));
-        SetDeclaredHeight(SaturateInt(int64_t{rc.bottom} - rc.top));
-    } else if (wcscmp(name, L"padding") == 0) {
-        SetPadding(ReadRect(value));
-    } else if (wcscmp(name, L"bkcolor") == 0 || wcscmp(name, L"bkcolor1") == 0) {
-        SetBkColor(ReadBkColor(value));
-    } else if (wcscmp(name, L"bkcolor2") == 0) {
-        SetBkColor2(ReadBkColor(value));
-    } else if (wcscmp(name, L"bkcolor3") == 0) {
-        SetBkColor3(ReadBkColor(value));
-    } else if (wcscmp(name, L"bordercolor") == 0) {
-        SetBorderColor(ReadHexColor(value));
-    } else if (wcscmp(name, L"focusbordercolor") == 0) {
-        SetFocusBorderColor(ReadHexColor(value));
-    } else if (wcscmp(name, L"colorhsl") == 0) {
-        SetColorHsl(IsTrue(value));
-    } else if (wcscmp(name, L"bordersize") == 0) {
-        if (wcschr(value, L',') != nullptr) {
-            SetBorderSizeRect(ReadRect(value));
-        } else {
-            SetBorderSize(ReadInt(value));
-            m_sideBorders = RECT{0, 0, 0, 0};
-        }
-    } else if (wcscmp(name, L"leftbordersize") == 0) {
-        SetLeftBorderSize(ReadInt(value));
-    } else if (wcscmp(name, L"topbordersize") == 0) {
-        SetTopBorderSize(ReadInt(value));
-    } else if (wcscmp(name, L"rightbordersize") == 0) {
-        SetRightBorderSize(ReadInt(value));
-    } else if (wcscmp(name, L"bottombordersize") == 0) {
-        SetBottomBorderSize(ReadInt(value));
-    } else if (wcscmp(name, L"borderstyle") == 0) {
-        SetBorderStyle(ReadInt(value));
-    } else if (wcscmp(name, L"borderround") == 0) {
-        int v[2];
-        ReadIntList(value, v, 2);
-        SetBorderRound(SIZE{v[0], v[1]});
-    } else if (wcscmp(name, L"bkimage") == 0) {
-        SetBkImage(value);
-    } else if (wcscmp(name, L"width") == 0) {
-        SetDeclaredWidth(ReadInt(value));
-    } else if (wcscmp(name, L"height") == 0) {
-        SetDeclaredHeight(ReadInt(value));
-    } else if (wcscmp(name, L"minwidth") == 0) {
-        SetMinWidth(ReadInt(value));
-    } else if (wcscmp(name, L"minheight") == 0) {
-        SetMinHeight(ReadInt(value));
-    } else if (wcscmp(name, L"maxwidth") == 0) {
-        SetMaxWidth(ReadInt(value));
-    } else if (wcscmp(name, L"maxheight") == 0) {
-        SetMaxHeight(ReadInt(value));
-    } else if (wcscmp(name, L"name") == 0) {
-        SetName(value);
-    } else if (wcscmp(name, L"text") == 0) {
-        SetText(value);
-    } else if (wcscmp(name, L"tooltip") == 0) {
-        SetToolTip(value);
-    } else if (wcscmp(name, L"userdata") == 0) {
-        SetUserData(value);
-    } else if (wcscmp(name, L"enabled") == 0) {
-        SetEnabled(IsTrue(value));
-    } else if (wcscmp(name, L"mouse") == 0) {
-        SetMouseEnabled(IsTrue(value));
-    } else if (wcscmp(name, L"keyboard") == 0) {
-        SetKeyboardEnabled(IsTrue(value));
-    } else if (wcscmp(name, L"visible") == 0) {
-        SetVisible(IsTrue(value));
-    } else if (wcscmp(name, L"float") == 0) {
-        if (wcschr(value, L',') != nullptr) {
-            double s[4];
-            ReadShares(value, s);
-            SetFloatShares(s[0], s[1], s[2], s[3]);
-            SetFloat(true);
-        } else {
-            SetFloat(IsTrue(value));
-        }
-    } else if (wcscmp(name, L"shortcut") == 0) {
-        SetShortcut(value[0]);
-    } else if (wcscmp(name, L"menu") == 0) {
-        SetMenuEnabled(IsTrue(value));
-    } else if (wcscmp(name, L"virtualwnd") == 0) {
-        SetVirtualWindowName(value);
-    }
+    using C = CControlUI;
+    static constexpr TAttrRow<C> kRows[] = {
+        {L"pos",
+         [](C& c, const wchar_t* v) {
+             const RECT rc = ReadRect(v);
+             c.SetDeclaredOrigin(SIZE{rc.left, rc.top});
+             c.SetDeclaredWidth(SaturateInt(int64_t{rc.right} - rc.left));
+             c.SetDeclaredHeight(SaturateInt(int64_t{rc.bottom} - rc.top));
+         }},
+        {L"padding", [](C& c, const wchar_t* v) { c.SetPadding(ReadRect(v)); }},
+        {L"bkcolor", [](C& c, const wchar_t* v) { c.SetBkColor(ReadHexColorAfterBlanks(v)); }},
+        {L"bkcolor1", [](C& c, const wchar_t* v) { c.SetBkColor(ReadHexColorAfterBlanks(v)); }},
+        {L"bkcolor2", [](C& c, const wchar_t* v) { c.SetBkColor2(ReadHexColorAfterBlanks(v)); }},
+        {L"bkcolor3", [](C& c, const wchar_t* v) { c.SetBkColor3(ReadHexColorAfterBlanks(v)); }},
+        {L"bordercolor", [](C& c, const wchar_t* v) { c.SetBorderColor(ReadHexColor(v)); }},
+        {L"focusbordercolor",
+         [](C& c, const wchar_t* v) { c.SetFocusBorderColor(ReadHexColor(v)); }},
+        {L"colorhsl", [](C& c, const wchar_t* v) { c.SetColorHsl(ReadBool(v)); }},
+        {L"bordersize",
+         [](C& c, const wchar_t* v) {
+             // A list sets the side widths; one number the uniform size, dropping the sides.
+             if (wcschr(v, L',') != nullptr) {
+                 c.SetBorderSizeRect(ReadRect(v));
+             } else {
+                 c.SetBorderSize(ReadInt(v));
+                 c.m_sideBorders = RECT{0, 0, 0, 0};
+             }
+         }},
+        {L"leftbordersize", [](C& c, const wchar_t* v) { c.SetLeftBorderSize(ReadInt(v)); }},
+        {L"topbordersize", [](C& c, const wchar_t* v) { c.SetTopBorderSize(ReadInt(v)); }},
+        {L"rightbordersize", [](C& c, const wchar_t* v) { c.SetRightBorderSize(ReadInt(v)); }},
+        {L"bottombordersize", [](C& c, const wchar_t* v) { c.SetBottomBorderSize(ReadInt(v)); }},
+        {L"borderstyle", [](C& c, const wchar_t* v) { c.SetBorderStyle(ReadInt(v)); }},
+        {L"borderround",
+         [](C& c, const wchar_t* v) {
+             int round[2];
+             ReadIntList(v, round, 2);
+             c.SetBorderRound(SIZE{round[0], round[1]});
+         }},
+        {L"bkimage", [](C& c, const wchar_t* v) { c.SetBkImage(v); }},
+        {L"width", [](C& c, const wchar_t* v) { c.SetDeclaredWidth(ReadInt(v)); }},
+        {L"height", [](C& c, const wchar_t* v) { c.SetDeclaredHeight(ReadInt(v)); }},
+        {L"minwidth", [](C& c, const wchar_t* v) { c.SetMinWidth(ReadInt(v)); }},
+        {L"minheight", [](C& c, const wchar_t* v) { c.SetMinHeight(ReadInt(v)); }},
+        {L"maxwidth", [](C& c, const wchar_t* v) { c.SetMaxWidth(ReadInt(v)); }},
+        {L"maxheight", [](C& c, const wchar_t* v) { c.SetMaxHeight(ReadInt(v)); }},
+        {L"name", [](C& c, const wchar_t* v) { c.SetName(v); }},
+        {L"text", [](C& c, const wchar_t* v) { c.SetText(v); }},
+        {L"tooltip", [](C& c, const wchar_t* v) { c.SetToolTip(v); }},
+        {L"userdata", [](C& c, const wchar_t* v) { c.SetUserData(v); }},
+        {L"enabled", [](C& c, const wchar_t* v) { c.SetEnabled(ReadBool(v)); }},
+        {L"mouse", [](C& c, const wchar_t* v) { c.SetMouseEnabled(ReadBool(v)); }},
+        {L"keyboard", [](C& c, const wchar_t* v) { c.SetKeyboardEnabled(ReadBool(v)); }},
+        {L"visible", [](C& c, const wchar_t* v) { c.SetVisible(ReadBool(v)); }},
+        {L"float",
+         [](C& c, const wchar_t* v) {
+             // A list gives the shares of the parent's size and makes the control float.
+             if (wcschr(v, L',') != nullptr) {
+                 double s[4];
+                 ReadDoubleList(v, s, 4);
+                 c.SetFloatShares(s[0], s[1], s[2], s[3]);
+                 c.SetFloat(true);
+             } else {
+                 c.SetFloat(ReadBool(v));
+             }
+         }},
+        {L"shortcut", [](C& c, const wchar_t* v) { c.SetShortcut(v[0]); }},
+        {L"menu", [](C& c, const wchar_t* v) { c.SetMenuEnabled(ReadBool(v)); }},
+        {L"virtualwnd", [](C& c, const wchar_t* v) { c.SetVirtualWindowName(v); }},
+    };
+    // Names no control knows are ignored: layouts carry attributes for controls not built.
+    ApplyAttrRow(kRows, *this, name, value);
 }
 
 void CControlUI::ApplyAttributeString(const wchar_t* text) {

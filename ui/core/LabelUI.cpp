@@ -4,6 +4,7 @@
 #include <cwchar>
 #include <stdexcept>
 
+#include "AttrTable.h"
 #include "AttrValue.h"
 #include "WindowManagerUI.h"
 
@@ -11,8 +12,23 @@ namespace Veneer {
 
 namespace {
 
-bool IsTrue(const wchar_t* value) { return wcscmp(value, L"true") == 0; }
-int ReadInt(const wchar_t* value) { return static_cast<int>(wcstol(value, nullptr, 10)); }
+// "align": the words are looked for in this order, so the last one found wins.
+UINT WithAlign(UINT style, const wchar_t* value) {
+    if (wcsstr(value, L"left")) style &= ~(kTextCenter | kTextRight | kTextSingleLine);
+    if (wcsstr(value, L"center")) style = (style & ~kTextRight) | kTextCenter;
+    if (wcsstr(value, L"right")) style = (style & ~(kTextCenter | kTextSingleLine)) | kTextRight;
+    return style;
+}
+
+// "valign", read the same way.
+UINT WithVAlign(UINT style, const wchar_t* value) {
+    if (wcsstr(value, L"top")) style = (style & ~(kTextVCenter | kTextBottom)) | kTextSingleLine;
+    if (wcsstr(value, L"vcenter"))
+        style = (style & ~kTextBottom) | kTextVCenter | kTextSingleLine;
+    if (wcsstr(value, L"bottom"))
+        style = (style & ~kTextVCenter) | kTextBottom | kTextSingleLine;
+    return style;
+}
 
 }  // namespace
 
@@ -118,69 +134,44 @@ void CLabelUI::ApplyShadowOffset(const wchar_t* value) {
 
 void CLabelUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
     if (name == nullptr || value == nullptr) return;
-    if (wcscmp(name, L"align") == 0) {
-        UINT s = m_textStyle;
-        if (wcsstr(value, L"left")) s &= ~(kTextCenter | kTextRight | kTextSingleLine);
-        if (wcsstr(value, L"center")) s = (s & ~kTextRight) | kTextCenter;
-        if (wcsstr(value, L"right")) s = (s & ~(kTextCenter | kTextSingleLine)) | kTextRight;
-        SetTextStyle(s);
-    } else if (wcscmp(name, L"valign") == 0) {
-        UINT s = m_textStyle;
-        if (wcsstr(value, L"top")) s = (s & ~(kTextVCenter | kTextBottom)) | kTextSingleLine;
-        if (wcsstr(value, L"vcenter"))
-            s = (s & ~kTextBottom) | kTextVCenter | kTextSingleLine;
-        if (wcsstr(value, L"bottom"))
-            s = (s & ~kTextVCenter) | kTextBottom | kTextSingleLine;
-        SetTextStyle(s);
-    } else if (wcscmp(name, L"endellipsis") == 0) {
-        SetTextStyle(IsTrue(value) ? (m_textStyle | kTextEndEllipsis)
-                                   : (m_textStyle & ~kTextEndEllipsis));
-    } else if (wcscmp(name, L"font") == 0) {
-        SetFont(ReadInt(value));
-    } else if (wcscmp(name, L"textcolor") == 0) {
-        SetTextColor(ReadHexColor(value));
-    } else if (wcscmp(name, L"disabledtextcolor") == 0) {
-        SetDisabledTextColor(ReadHexColor(value));
-    } else if (wcscmp(name, L"textpadding") == 0) {
-        SetTextPadding(ReadRect(value));
-    } else if (wcscmp(name, L"showhtml") == 0) {
-        SetShowHtml(IsTrue(value));
-    } else if (wcscmp(name, L"enabledeffect") == 0) {
-        SetEnabledEffect(IsTrue(value));
-    } else if (wcscmp(name, L"rhaa") == 0) {
-        const int hint = ReadInt(value);
-        m_renderingHint = (hint >= 0 && hint <= 5) ? hint : 0;
-    } else if (wcscmp(name, L"transshadow") == 0) {
-        m_shadowAlpha1 = ReadInt(value);
-    } else if (wcscmp(name, L"transshadow1") == 0) {
-        m_shadowAlpha2 = ReadInt(value);
-    } else if (wcscmp(name, L"transtext") == 0) {
-        m_textAlpha1 = ReadInt(value);
-    } else if (wcscmp(name, L"transtext1") == 0) {
-        m_textAlpha2 = ReadInt(value);
-    } else if (wcscmp(name, L"transstroke") == 0) {
-        m_strokeAlpha = ReadInt(value);
-    } else if (wcscmp(name, L"gradientangle") == 0) {
-        m_gradientAngle = ReadInt(value);
-    } else if (wcscmp(name, L"gradientlength") == 0) {
-        m_gradientLength = ReadInt(value);
-    } else if (wcscmp(name, L"enabledstroke") == 0) {
-        m_strokeEnabled = IsTrue(value);
-    } else if (wcscmp(name, L"enabledshadow") == 0) {
-        m_shadowEnabled = IsTrue(value);
-    } else if (wcscmp(name, L"shadowoffset") == 0) {
-        ApplyShadowOffset(value);
-    } else if (wcscmp(name, L"textcolor1") == 0) {
-        m_textColor1 = ReadHexColor(value);
-    } else if (wcscmp(name, L"textshadowcolora") == 0) {
-        m_shadowColorA = ReadHexColor(value);
-    } else if (wcscmp(name, L"textshadowcolorb") == 0) {
-        m_shadowColorB = ReadHexColor(value);
-    } else if (wcscmp(name, L"strokecolor") == 0) {
-        m_strokeColor = ReadHexColor(value);
-    } else {
-        CControlUI::ApplyAttribute(name, value);
-    }
+    using C = CLabelUI;
+    static constexpr TAttrRow<C> kRows[] = {
+        {L"align", [](C& c, const wchar_t* v) { c.SetTextStyle(WithAlign(c.m_textStyle, v)); }},
+        {L"valign", [](C& c, const wchar_t* v) { c.SetTextStyle(WithVAlign(c.m_textStyle, v)); }},
+        {L"endellipsis",
+         [](C& c, const wchar_t* v) {
+             c.SetTextStyle(ReadBool(v) ? (c.m_textStyle | kTextEndEllipsis)
+                                        : (c.m_textStyle & ~kTextEndEllipsis));
+         }},
+        {L"font", [](C& c, const wchar_t* v) { c.SetFont(ReadInt(v)); }},
+        {L"textcolor", [](C& c, const wchar_t* v) { c.SetTextColor(ReadHexColor(v)); }},
+        {L"disabledtextcolor",
+         [](C& c, const wchar_t* v) { c.SetDisabledTextColor(ReadHexColor(v)); }},
+        {L"textpadding", [](C& c, const wchar_t* v) { c.SetTextPadding(ReadRect(v)); }},
+        {L"showhtml", [](C& c, const wchar_t* v) { c.SetShowHtml(ReadBool(v)); }},
+        {L"enabledeffect", [](C& c, const wchar_t* v) { c.SetEnabledEffect(ReadBool(v)); }},
+        {L"rhaa",
+         [](C& c, const wchar_t* v) {
+             // GDI+ knows hints 0 to 5; anything else falls back to the system default.
+             const int hint = ReadInt(v);
+             c.m_renderingHint = (hint >= 0 && hint <= 5) ? hint : 0;
+         }},
+        {L"transshadow", [](C& c, const wchar_t* v) { c.m_shadowAlpha1 = ReadInt(v); }},
+        {L"transshadow1", [](C& c, const wchar_t* v) { c.m_shadowAlpha2 = ReadInt(v); }},
+        {L"transtext", [](C& c, const wchar_t* v) { c.m_textAlpha1 = ReadInt(v); }},
+        {L"transtext1", [](C& c, const wchar_t* v) { c.m_textAlpha2 = ReadInt(v); }},
+        {L"transstroke", [](C& c, const wchar_t* v) { c.m_strokeAlpha = ReadInt(v); }},
+        {L"gradientangle", [](C& c, const wchar_t* v) { c.m_gradientAngle = ReadInt(v); }},
+        {L"gradientlength", [](C& c, const wchar_t* v) { c.m_gradientLength = ReadInt(v); }},
+        {L"enabledstroke", [](C& c, const wchar_t* v) { c.m_strokeEnabled = ReadBool(v); }},
+        {L"enabledshadow", [](C& c, const wchar_t* v) { c.m_shadowEnabled = ReadBool(v); }},
+        {L"shadowoffset", [](C& c, const wchar_t* v) { c.ApplyShadowOffset(v); }},
+        {L"textcolor1", [](C& c, const wchar_t* v) { c.m_textColor1 = ReadHexColor(v); }},
+        {L"textshadowcolora", [](C& c, const wchar_t* v) { c.m_shadowColorA = ReadHexColor(v); }},
+        {L"textshadowcolorb", [](C& c, const wchar_t* v) { c.m_shadowColorB = ReadHexColor(v); }},
+        {L"strokecolor", [](C& c, const wchar_t* v) { c.m_strokeColor = ReadHexColor(v); }},
+    };
+    if (!ApplyAttrRow(kRows, *this, name, value)) CControlUI::ApplyAttribute(name, value);
 }
 
 SIZE CLabelUI::MeasureSize(SIZE) {

@@ -4,14 +4,10 @@
 #include <cstdint>
 #include <cwchar>
 
+#include "AttrTable.h"
+#include "AttrValue.h"
+
 namespace Veneer {
-
-namespace {
-
-bool IsTrue(const wchar_t* value) { return wcscmp(value, L"true") == 0; }
-int ReadInt(const wchar_t* value) { return static_cast<int>(wcstol(value, nullptr, 10)); }
-
-}  // namespace
 
 CProgressUI::CProgressUI() {
     m_textStyle = kTextCenter | kTextSingleLine;
@@ -64,20 +60,16 @@ void CProgressUI::SetForeImage(const wchar_t* description) {
 
 void CProgressUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
     if (name == nullptr || value == nullptr) return;
-    if (wcscmp(name, L"foreimage") == 0)
-        SetForeImage(value);
-    else if (wcscmp(name, L"hor") == 0)
-        SetHorizontal(IsTrue(value));
-    else if (wcscmp(name, L"min") == 0)
-        SetMinValue(ReadInt(value));
-    else if (wcscmp(name, L"max") == 0)
-        SetMaxValue(ReadInt(value));
-    else if (wcscmp(name, L"value") == 0)
-        SetValue(ReadInt(value));
-    else if (wcscmp(name, L"isstretchfore") == 0)
-        SetStretchFore(IsTrue(value));
-    else
-        CLabelUI::ApplyAttribute(name, value);
+    using C = CProgressUI;
+    static constexpr TAttrRow<C> kRows[] = {
+        {L"foreimage", [](C& c, const wchar_t* v) { c.SetForeImage(v); }},
+        {L"hor", [](C& c, const wchar_t* v) { c.SetHorizontal(ReadBool(v)); }},
+        {L"min", [](C& c, const wchar_t* v) { c.SetMinValue(ReadInt(v)); }},
+        {L"max", [](C& c, const wchar_t* v) { c.SetMaxValue(ReadInt(v)); }},
+        {L"value", [](C& c, const wchar_t* v) { c.SetValue(ReadInt(v)); }},
+        {L"isstretchfore", [](C& c, const wchar_t* v) { c.SetStretchFore(ReadBool(v)); }},
+    };
+    if (!ApplyAttrRow(kRows, *this, name, value)) CLabelUI::ApplyAttribute(name, value);
 }
 
 void CProgressUI::RenderStateImages(HDC dc) {

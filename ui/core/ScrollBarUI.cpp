@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cwchar>
 
+#include "AttrTable.h"
 #include "AttrValue.h"
 #include "LayoutMath.h"
 #include "ContainerUI.h"
@@ -29,11 +30,6 @@ RECT AxisRect(bool horizontal, int64_t a0, int64_t a1, int64_t c0, int64_t c1) {
 }
 
 bool IsZero(const RECT& rc) { return rc.left == 0 && rc.top == 0 && rc.right == 0 && rc.bottom == 0; }
-
-uint32_t ReadColorValue(const wchar_t* value) {
-    while (*value != L'\0' && *value <= L' ') ++value;
-    return ReadHexColor(value);
-}
 
 }  // namespace
 
@@ -341,56 +337,46 @@ void CScrollBarUI::HandleEvent(TControlEvent& event) {
     if (acted && m_owner == nullptr && m_manager) m_manager->SendNotification(this, L"scroll");
 }
 
-bool CScrollBarUI::ApplyImageAttribute(const wchar_t* name, const wchar_t* value) {
-    struct Entry {
-        const wchar_t* name;
-        TImageDrawInfo* info;
-    };
-    const Entry table[] = {
-        {L"button1normalimage", &m_button1.normal},   {L"button1hotimage", &m_button1.hot},
-        {L"button1pushedimage", &m_button1.pushed},   {L"button1disabledimage", &m_button1.disabled},
-        {L"button2normalimage", &m_button2.normal},   {L"button2hotimage", &m_button2.hot},
-        {L"button2pushedimage", &m_button2.pushed},   {L"button2disabledimage", &m_button2.disabled},
-        {L"thumbnormalimage", &m_thumb.normal},       {L"thumbhotimage", &m_thumb.hot},
-        {L"thumbpushedimage", &m_thumb.pushed},       {L"thumbdisabledimage", &m_thumb.disabled},
-        {L"railnormalimage", &m_railNormal},          {L"railhotimage", &m_railHot},
-        {L"railpushedimage", &m_railPushed},          {L"raildisabledimage", &m_railDisabled},
-        {L"bknormalimage", &m_bkNormal},              {L"bkhotimage", &m_bkHot},
-        {L"bkpushedimage", &m_bkPushed},              {L"bkdisabledimage", &m_bkDisabled},
-    };
-    for (const Entry& e : table) {
-        if (wcscmp(name, e.name) == 0) {
-            SetImage(*e.info, value);
-            return true;
-        }
-    }
-    return false;
-}
-
 void CScrollBarUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
     if (name == nullptr || value == nullptr) return;
-    if (ApplyImageAttribute(name, value)) return;
-    const bool isTrue = wcscmp(value, L"true") == 0;
-    if (wcscmp(name, L"button1color") == 0)
-        SetButton1Color(ReadColorValue(value));
-    else if (wcscmp(name, L"button2color") == 0)
-        SetButton2Color(ReadColorValue(value));
-    else if (wcscmp(name, L"thumbcolor") == 0)
-        SetThumbColor(ReadColorValue(value));
-    else if (wcscmp(name, L"hor") == 0)
-        SetHorizontal(isTrue);
-    else if (wcscmp(name, L"linesize") == 0)
-        SetLineSize(static_cast<int>(wcstol(value, nullptr, 10)));
-    else if (wcscmp(name, L"range") == 0)
-        SetScrollRange(static_cast<int>(wcstol(value, nullptr, 10)));
-    else if (wcscmp(name, L"value") == 0)
-        SetScrollPos(static_cast<int>(wcstol(value, nullptr, 10)));
-    else if (wcscmp(name, L"showbutton1") == 0)
-        SetShowButton1(isTrue);
-    else if (wcscmp(name, L"showbutton2") == 0)
-        SetShowButton2(isTrue);
-    else
-        CControlUI::ApplyAttribute(name, value);
+    using C = CScrollBarUI;
+    static constexpr TAttrRow<C> kRows[] = {
+        {L"button1color",
+         [](C& c, const wchar_t* v) { c.SetButton1Color(ReadHexColorAfterBlanks(v)); }},
+        {L"button1normalimage", [](C& c, const wchar_t* v) { c.SetImage(c.m_button1.normal, v); }},
+        {L"button1hotimage", [](C& c, const wchar_t* v) { c.SetImage(c.m_button1.hot, v); }},
+        {L"button1pushedimage", [](C& c, const wchar_t* v) { c.SetImage(c.m_button1.pushed, v); }},
+        {L"button1disabledimage",
+         [](C& c, const wchar_t* v) { c.SetImage(c.m_button1.disabled, v); }},
+        {L"button2color",
+         [](C& c, const wchar_t* v) { c.SetButton2Color(ReadHexColorAfterBlanks(v)); }},
+        {L"button2normalimage", [](C& c, const wchar_t* v) { c.SetImage(c.m_button2.normal, v); }},
+        {L"button2hotimage", [](C& c, const wchar_t* v) { c.SetImage(c.m_button2.hot, v); }},
+        {L"button2pushedimage", [](C& c, const wchar_t* v) { c.SetImage(c.m_button2.pushed, v); }},
+        {L"button2disabledimage",
+         [](C& c, const wchar_t* v) { c.SetImage(c.m_button2.disabled, v); }},
+        {L"thumbcolor",
+         [](C& c, const wchar_t* v) { c.SetThumbColor(ReadHexColorAfterBlanks(v)); }},
+        {L"thumbnormalimage", [](C& c, const wchar_t* v) { c.SetImage(c.m_thumb.normal, v); }},
+        {L"thumbhotimage", [](C& c, const wchar_t* v) { c.SetImage(c.m_thumb.hot, v); }},
+        {L"thumbpushedimage", [](C& c, const wchar_t* v) { c.SetImage(c.m_thumb.pushed, v); }},
+        {L"thumbdisabledimage", [](C& c, const wchar_t* v) { c.SetImage(c.m_thumb.disabled, v); }},
+        {L"railnormalimage", [](C& c, const wchar_t* v) { c.SetImage(c.m_railNormal, v); }},
+        {L"railhotimage", [](C& c, const wchar_t* v) { c.SetImage(c.m_railHot, v); }},
+        {L"railpushedimage", [](C& c, const wchar_t* v) { c.SetImage(c.m_railPushed, v); }},
+        {L"raildisabledimage", [](C& c, const wchar_t* v) { c.SetImage(c.m_railDisabled, v); }},
+        {L"bknormalimage", [](C& c, const wchar_t* v) { c.SetImage(c.m_bkNormal, v); }},
+        {L"bkhotimage", [](C& c, const wchar_t* v) { c.SetImage(c.m_bkHot, v); }},
+        {L"bkpushedimage", [](C& c, const wchar_t* v) { c.SetImage(c.m_bkPushed, v); }},
+        {L"bkdisabledimage", [](C& c, const wchar_t* v) { c.SetImage(c.m_bkDisabled, v); }},
+        {L"hor", [](C& c, const wchar_t* v) { c.SetHorizontal(ReadBool(v)); }},
+        {L"linesize", [](C& c, const wchar_t* v) { c.SetLineSize(ReadInt(v)); }},
+        {L"range", [](C& c, const wchar_t* v) { c.SetScrollRange(ReadInt(v)); }},
+        {L"value", [](C& c, const wchar_t* v) { c.SetScrollPos(ReadInt(v)); }},
+        {L"showbutton1", [](C& c, const wchar_t* v) { c.SetShowButton1(ReadBool(v)); }},
+        {L"showbutton2", [](C& c, const wchar_t* v) { c.SetShowButton2(ReadBool(v)); }},
+    };
+    if (!ApplyAttrRow(kRows, *this, name, value)) CControlUI::ApplyAttribute(name, value);
 }
 
 // ---- painting ------------------------------------------------------------------------------

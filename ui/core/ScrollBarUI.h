@@ -70,7 +70,6 @@ private:
     };
 
     void SetImage(TImageDrawInfo& info, const wchar_t* description);
-    bool ApplyImageAttribute(const wchar_t* name, const wchar_t* value);
     void SetPartColor(TPart& part, uint32_t color);
     void ScrollTo(int position);
     void PressAt(POINT pt);
