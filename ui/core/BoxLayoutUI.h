@@ -1,16 +1,22 @@
-// What the vertical and horizontal layouts share: a separator band along one edge that the user
-// drags to resize the layout itself, live or with a translucent preview.
+// What the vertical and horizontal layouts share: the children placed one after another along
+// the layout's axis, and a separator band along one edge that the user drags to resize the
+// layout itself, live or with a translucent preview.
 #pragma once
 #include <windows.h>
 
 #include "ContainerUI.h"
+#include "LayoutMath.h"
 
 namespace Veneer {
 
 class CBoxLayoutUI : public CContainerUI {
 public:
+    const wchar_t* GetTypeName() const override;
+    void* QueryPart(const wchar_t* name) override;
     UINT GetBehaviourFlags() const override;
+    void SetPos(RECT rc, bool needInvalidate = true) override;
     void HandleEvent(TControlEvent& event) override;
+    void ApplyAttribute(const wchar_t* name, const wchar_t* value) override;
     void RenderOverlay(HDC dc, const RECT& paint) override;
 
     int GetSeparatorSize() const { return m_separator; }
@@ -21,16 +27,17 @@ public:
     RECT GetSeparatorRect(bool useDrag) const;
 
 protected:
-    explicit CBoxLayoutUI(bool horizontal) : m_horizontal(horizontal) {}
-    // "sepimm" and the separator size attribute of the layout's axis; false for other names.
-    bool ApplySeparatorAttribute(const wchar_t* name, const wchar_t* value,
-                                 const wchar_t* sizeName);
+    // The layout's direction, and the names it answers GetTypeName and QueryPart with.
+    CBoxLayoutUI(bool horizontal, const wchar_t* typeName, const wchar_t* partName)
+        : m_axis{horizontal}, m_typeName(typeName), m_partName(partName) {}
 
 private:
     static constexpr UINT kDragging = 0x40;
     void DragTo(POINT pt);
 
-    const bool m_horizontal;
+    const TAxis m_axis;
+    const wchar_t* const m_typeName;
+    const wchar_t* const m_partName;
     int m_separator = 0;
     UINT m_dragState = 0;
     POINT m_lastMouse = {0, 0};

@@ -218,12 +218,14 @@ bool CContainerUI::IsBarVisible(const CScrollBarUI* bar) const {
     return bar != nullptr && bar->IsVisible();
 }
 
+TRect64 CContainerUI::InsetArea() const {
+    return TRect64{int64_t{m_rcItem.left} + m_inset.left, int64_t{m_rcItem.top} + m_inset.top,
+                   int64_t{m_rcItem.right} - m_inset.right,
+                   int64_t{m_rcItem.bottom} - m_inset.bottom};
+}
+
 RECT CContainerUI::InnerRect() const {
-    RECT rc = m_rcItem;
-    rc.left = SaturateInt(int64_t{rc.left} + m_inset.left);
-    rc.top = SaturateInt(int64_t{rc.top} + m_inset.top);
-    rc.right = SaturateInt(int64_t{rc.right} - m_inset.right);
-    rc.bottom = SaturateInt(int64_t{rc.bottom} - m_inset.bottom);
+    RECT rc = InsetArea().Saturated();
     if (IsBarVisible(m_verticalBar))
         rc.right = SaturateInt(int64_t{rc.right} - m_verticalBar->GetDeclaredWidth());
     if (IsBarVisible(m_horizontalBar))
@@ -231,37 +233,40 @@ RECT CContainerUI::InnerRect() const {
     return rc;
 }
 
+CControlUI* CContainerUI::FlowChild(int index) {
+    auto* child = static_cast<CControlUI*>(m_items[index]);
+    if (!child->IsVisible()) return nullptr;
+    if (child->IsFloat()) {
+        PlaceFloatingChild(index);
+        return nullptr;
+    }
+    return child;
+}
+
 void CContainerUI::SetPos(RECT rc, bool needInvalidate) {
     CControlUI::SetPos(rc, needInvalidate);
     if (m_items.IsEmpty()) return;
-    int64_t left = int64_t{m_rcItem.left} + m_inset.left;
-    int64_t top = int64_t{m_rcItem.top} + m_inset.top;
-    int64_t right = int64_t{m_rcItem.right} - m_inset.right;
-    int64_t bottom = int64_t{m_rcItem.bottom} - m_inset.bottom;
+    TRect64 area = InsetArea();
     if (IsBarVisible(m_verticalBar)) {
         const int pos = m_verticalBar->GetScrollPos();
-        top -= pos;
-        right -= m_verticalBar->GetDeclaredWidth();
-        bottom += int64_t{m_verticalBar->GetScrollRange()} - pos;
+        area.top -= pos;
+        area.right -= m_verticalBar->GetDeclaredWidth();
+        area.bottom += int64_t{m_verticalBar->GetScrollRange()} - pos;
     }
     if (IsBarVisible(m_horizontalBar)) {
         const int pos = m_horizontalBar->GetScrollPos();
-        left -= pos;
-        right += int64_t{m_horizontalBar->GetScrollRange()} - pos;
-        bottom -= m_horizontalBar->GetDeclaredHeight();
+        area.left -= pos;
+        area.right += int64_t{m_horizontalBar->GetScrollRange()} - pos;
+        area.bottom -= m_horizontalBar->GetDeclaredHeight();
     }
     for (int i = 0; i < m_items.GetSize(); ++i) {
-        auto* child = static_cast<CControlUI*>(m_items[i]);
-        if (!child->IsVisible()) continue;
-        if (child->IsFloat()) {
-            PlaceFloatingChild(i);
-            continue;
-        }
-        int64_t w = std::max<int64_t>(right - left, child->GetMinWidth());
-        w = std::min<int64_t>(w, child->GetMaxWidth());
-        int64_t h = std::max<int64_t>(bottom - top, child->GetMinHeight());
-        h = std::min<int64_t>(h, child->GetMaxHeight());
-        child->SetPos(RECT{SaturateInt(left), SaturateInt(top), SaturateInt(left + w), SaturateInt(top + h)},
+        CControlUI* child = FlowChild(i);
+        if (child == nullptr) continue;
+        const int64_t w =
+            ClampMinMax(area.right - area.left, child->GetMinWidth(), child->GetMaxWidth());
+        const int64_t h =
+            ClampMinMax(area.bottom - area.top, child->GetMinHeight(), child->GetMaxHeight());
+        child->SetPos(TRect64{area.left, area.top, area.left + w, area.top + h}.Saturated(),
                       false);
     }
 }

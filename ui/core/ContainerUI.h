@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "ControlUI.h"
+#include "LayoutMath.h"
 #include "UIPtrArray.h"
 
 namespace Veneer {
@@ -90,8 +91,13 @@ public:
     void Render(HDC dc, const RECT& paint) override;
 
 protected:
+    // The item rectangle deflated by the inset, in 64 bits for the sums that follow.
+    TRect64 InsetArea() const;
     // The item rectangle less the inset and the room visible scroll bars take.
     RECT InnerRect() const;
+    // The child at `index` when the layout places it: null for an invisible child and for a
+    // float one, which is placed here by its own origin and shares instead.
+    CControlUI* FlowChild(int index);
     bool IsBarVisible(const CScrollBarUI* bar) const;
     // Hands a removed child to the manager's deferred list or deletes it now.
     void DisposeChild(CControlUI* child);

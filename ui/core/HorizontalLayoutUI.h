@@ -7,11 +7,7 @@ namespace Veneer {
 
 class CHorizontalLayoutUI : public CBoxLayoutUI {
 public:
-    CHorizontalLayoutUI() : CBoxLayoutUI(true) {}
-    const wchar_t* GetTypeName() const override;
-    void* QueryPart(const wchar_t* name) override;
-    void SetPos(RECT rc, bool needInvalidate = true) override;
-    void ApplyAttribute(const wchar_t* name, const wchar_t* value) override;
+    CHorizontalLayoutUI() : CBoxLayoutUI(true, L"HorizontalLayoutUI", L"HorizontalLayout") {}
 };
 
 }  // namespace Veneer

@@ -23,12 +23,6 @@ constexpr UINT kRepeatPeriodMs = 50;
 // Ticks that pass before a held button or track starts repeating.
 constexpr int kRepeatDelayTicks = 5;
 
-// A rectangle given along the bar (a0..a1) and across it (c0..c1).
-RECT AxisRect(bool horizontal, int64_t a0, int64_t a1, int64_t c0, int64_t c1) {
-    if (horizontal) return RECT{SaturateInt(a0), SaturateInt(c0), SaturateInt(a1), SaturateInt(c1)};
-    return RECT{SaturateInt(c0), SaturateInt(a0), SaturateInt(c1), SaturateInt(a1)};
-}
-
 bool IsZero(const RECT& rc) { return rc.left == 0 && rc.top == 0 && rc.right == 0 && rc.bottom == 0; }
 
 }  // namespace
@@ -100,19 +94,19 @@ void CScrollBarUI::SetImage(TImageDrawInfo& info, const wchar_t* description) {
 void CScrollBarUI::SetPos(RECT rc, bool needInvalidate) {
     CControlUI::SetPos(rc, needInvalidate);
     const RECT& r = m_rcItem;
-    const bool h = m_horizontal;
-    const int64_t a0 = h ? r.left : r.top;
-    const int64_t a1 = h ? r.right : r.bottom;
-    const int64_t c0 = h ? r.top : r.left;
-    const int64_t s = h ? m_declaredHeight : m_declaredWidth;
+    const TAxis axis{m_horizontal};
+    const int64_t a0 = axis.Start(r);
+    const int64_t a1 = axis.End(r);
+    const int64_t c0 = axis.CrossStart(r);
+    const int64_t s = axis.Across(m_declaredWidth, m_declaredHeight);
     const int64_t length = a1 - a0;
     const int64_t track = length - (m_button1.shown ? s : 0) - (m_button2.shown ? s : 0);
 
     if (s < track) {
         const int64_t b1End = m_button1.shown ? a0 + s : a0;
         const int64_t b2Start = m_button2.shown ? a1 - s : a1;
-        m_button1.rect = AxisRect(h, a0, b1End, c0, m_button1.shown ? c0 + s : c0);
-        m_button2.rect = AxisRect(h, b2Start, a1, c0, m_button2.shown ? c0 + s : c0);
+        m_button1.rect = axis.MakeRect(a0, b1End, c0, m_button1.shown ? c0 + s : c0);
+        m_button2.rect = axis.MakeRect(b2Start, a1, c0, m_button2.shown ? c0 + s : c0);
         int64_t t0 = b1End;
         int64_t t1 = b2Start;
         if (m_range > 0) {
@@ -124,14 +118,14 @@ void CScrollBarUI::SetPos(RECT rc, bool needInvalidate) {
                 t0 = t1 - grip;
             }
         }
-        m_thumb.rect = AxisRect(h, t0, t1, c0, c0 + s);
+        m_thumb.rect = axis.MakeRect(t0, t1, c0, c0 + s);
     } else {
         // No room for a thumb: the buttons share the length.
         const int64_t button = std::min<int64_t>(s, length / 2);
-        m_button1.rect = m_button1.shown ? AxisRect(h, a0, a0 + button, c0, c0 + s)
-                                         : AxisRect(h, a0, a0, c0, c0);
-        m_button2.rect = m_button2.shown ? AxisRect(h, a1 - button, a1, c0, c0 + s)
-                                         : AxisRect(h, a1, a1, c0, c0);
+        m_button1.rect = m_button1.shown ? axis.MakeRect(a0, a0 + button, c0, c0 + s)
+                                         : axis.MakeRect(a0, a0, c0, c0);
+        m_button2.rect = m_button2.shown ? axis.MakeRect(a1 - button, a1, c0, c0 + s)
+                                         : axis.MakeRect(a1, a1, c0, c0);
         m_thumb.rect = RECT{0, 0, 0, 0};
     }
 }

@@ -7,11 +7,7 @@ namespace Veneer {
 
 class CVerticalLayoutUI : public CBoxLayoutUI {
 public:
-    CVerticalLayoutUI() : CBoxLayoutUI(false) {}
-    const wchar_t* GetTypeName() const override;
-    void* QueryPart(const wchar_t* name) override;
-    void SetPos(RECT rc, bool needInvalidate = true) override;
-    void ApplyAttribute(const wchar_t* name, const wchar_t* value) override;
+    CVerticalLayoutUI() : CBoxLayoutUI(false, L"VerticalLayoutUI", L"VerticalLayout") {}
 };
 
 }  // namespace Veneer
