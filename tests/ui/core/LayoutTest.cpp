@@ -379,4 +379,84 @@ TEST(BoxLayout, SeparatorBandAndDragStopsAtTheMaximum) {
     EXPECT_EQ(inner->GetHeight(), 150);
 }
 
+TEST(BoxLayout, HorizontalBarWidensAndScrollsOnlyAlongItsAxis) {
+    struct Case {
+        const char* what;
+        bool horizontal;
+        const wchar_t* first;
+        std::vector<RECT> children;
+    };
+    // Inner rectangle 200 x 84 over a 16-high bar of range 40 at position 10.
+    const Case cases[] = {
+        {"horizontal: room 240 along x", true, L"width=\"100\"",
+         {{-10, 0, 90, 84}, {90, 0, 230, 84}}},
+        {"vertical: room 240 across", false, L"height=\"30\"",
+         {{-10, 0, 230, 30}, {-10, 30, 230, 84}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CBoxLayoutUI* layout = c.horizontal ? static_cast<CBoxLayoutUI*>(new CHorizontalLayoutUI)
+                                            : new CVerticalLayoutUI;
+        layout->ApplyAttribute(L"hscrollbarstyle", L"range=\"40\" value=\"10\"");
+        auto* first = new CControlUI;
+        first->ApplyAttributeString(c.first);
+        layout->Add(first);
+        layout->Add(new CControlUI);
+        layout->SetManager(nullptr, nullptr, false);
+        layout->SetPos(RECT{0, 0, 200, 100}, false);
+        ExpectRects(ChildRects(layout), c.children);
+        ExpectRects({layout->GetHorizontalScrollBar()->GetPos()}, {{0, 84, 200, 100}});
+        delete layout;
+    }
+}
+
+TEST(BoxLayout, EmptyLayoutsPlaceTheHorizontalBarDifferently) {
+    // Without children the horizontal layout places its bar below the inset rectangle, the
+    // vertical one inside it.
+    CHorizontalLayoutUI h;
+    CVerticalLayoutUI v;
+    for (CBoxLayoutUI* layout : {static_cast<CBoxLayoutUI*>(&h), static_cast<CBoxLayoutUI*>(&v)}) {
+        layout->ApplyAttributeString(L"inset=\"5,5,5,5\" hscrollbar=\"true\"");
+        layout->SetPos(RECT{0, 0, 200, 100}, false);
+    }
+    ExpectRects({h.GetHorizontalScrollBar()->GetPos(), v.GetHorizontalScrollBar()->GetPos()},
+                {{5, 95, 195, 111}, {5, 79, 195, 95}});
+}
+
+TEST(BoxLayout, HorizontalSeparatorDragsTheWidthFromEitherEdge) {
+    CHorizontalLayoutUI outer;
+    auto* inner = new CHorizontalLayoutUI;
+    inner->ApplyAttributeString(L"width=\"100\" maxwidth=\"150\" sepwidth=\"4\" sepimm=\"true\"");
+    inner->ApplyAttribute(L"sepheight", L"9");  // the vertical layout's name: not ours
+    outer.Add(inner);
+    outer.SetPos(RECT{0, 0, 400, 100}, false);
+    EXPECT_EQ(inner->GetSeparatorSize(), 4);
+    ExpectRects({inner->GetSeparatorRect(false)}, {{96, 0, 100, 100}});
+    EXPECT_EQ(inner->GetBehaviourFlags(), UINT{kBehaviourSetCursor});
+
+    auto send = [&](int type, int x) {
+        TControlEvent e;
+        e.type = type;
+        e.mouse = POINT{x, 50};
+        inner->HandleEvent(e);
+    };
+    send(kEventButtonDown, 98);
+    send(kEventMouseMove, 130);
+    EXPECT_EQ(inner->GetDeclaredWidth(), 132);
+    send(kEventMouseMove, 230);
+    EXPECT_EQ(inner->GetDeclaredWidth(), 150);
+    send(kEventButtonUp, 230);
+    outer.SetPos(outer.GetPos(), false);
+    EXPECT_EQ(inner->GetWidth(), 150);
+
+    // A band at the left edge moves the left edge.
+    inner->ApplyAttribute(L"sepwidth", L"-4");
+    ExpectRects({inner->GetSeparatorRect(false)}, {{0, 0, 4, 100}});
+    send(kEventButtonDown, 2);
+    send(kEventMouseMove, 30);
+    EXPECT_EQ(inner->GetDeclaredWidth(), 122);
+    EXPECT_EQ(inner->GetPos().left, 28);
+    send(kEventButtonUp, 30);
+}
+
 }  // namespace
