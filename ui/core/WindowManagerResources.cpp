@@ -5,7 +5,9 @@
 #include <cwchar>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
+#include "GdiHandle.h"
 #include "ZipReader.h"
 
 namespace Veneer {
@@ -58,9 +60,14 @@ LOGFONTW MakeLogFont(const wchar_t* face, int size, bool bold, bool underline, b
     return lf;
 }
 
+// A record owns its font: the handle is taken back into a wrapper, which frees it on return.
+void FreeRecordFont(TFontRecord& record) {
+    const kesh::UniqueFont owned(std::exchange(record.font, nullptr));
+}
+
 void DeleteFontRecord(TFontRecord* record) {
     if (record == nullptr) return;
-    if (record->font) DeleteObject(record->font);
+    FreeRecordFont(*record);
     delete record;
 }
 
@@ -157,8 +164,7 @@ CWindowManagerUI::~CWindowManagerUI() {
     // Controls go first: their destructors still talk to this manager.
     DeleteControls();
     m_names.Resize(0);
-    if (m_resources.defaultFont.font) DeleteObject(m_resources.defaultFont.font);
-    m_resources.defaultFont.font = nullptr;
+    FreeRecordFont(m_resources.defaultFont);
     RemoveAllFonts(false);
     RemoveAllImages(false);
     RemoveAllClassDefaults(false);
@@ -166,7 +172,7 @@ CWindowManagerUI::~CWindowManagerUI() {
     KillTimers();
     if (m_toolTip) DestroyWindow(m_toolTip);
     DeleteOffscreen();
-    if (m_paintDc) ReleaseDC(m_window, m_paintDc);
+    m_paintDc.reset();
     for (int i = 0; i < m_retiredImages.GetSize(); ++i)
         CRenderer::ReleaseImage(static_cast<TImageData*>(m_retiredImages[i]), true);
     m_retiredImages.Empty();
@@ -178,9 +184,9 @@ CWindowManagerUI::~CWindowManagerUI() {
 HPEN CWindowManagerUI::UpdatePen() { return State().updatePen; }
 
 void CWindowManagerUI::Init(HWND window) {
-    if (m_paintDc) ReleaseDC(m_window, m_paintDc);
+    m_paintDc.reset();
     m_window = window;
-    m_paintDc = GetDC(window);
+    m_paintDc.reset(window, GetDC(window));
     // Once per manager: a second entry would outlive the first removal.
     CUIPtrArray& all = State().managers;
     if (all.Find(this) < 0) all.Add(this);
@@ -195,8 +201,7 @@ void CWindowManagerUI::ForgetWindow() {
     KillTimers();
     m_toolTip = nullptr;
     DeleteOffscreen();
-    if (m_paintDc) ReleaseDC(m_window, m_paintDc);
-    m_paintDc = nullptr;
+    m_paintDc.reset();
     m_window = nullptr;
     m_mouseTracking = false;
     m_mouseCaptured = false;
@@ -322,24 +327,25 @@ void CWindowManagerUI::SetSelectedColor(uint32_t color, bool shared) {
 void CWindowManagerUI::MeasureFont(TFontRecord* record) {
     if (record == nullptr || record->metrics.tmHeight != 0 || record->font == nullptr) return;
     // Without a window yet, a screen-compatible context measures the same font.
-    HDC dc = m_paintDc;
-    HDC scratch = nullptr;
-    if (dc == nullptr) dc = scratch = CreateCompatibleDC(nullptr);
+    kesh::UniqueMemoryDC scratch;
+    HDC dc = m_paintDc.get();
+    if (dc == nullptr) {
+        scratch.reset(CreateCompatibleDC(nullptr));
+        dc = scratch.get();
+    }
     if (dc == nullptr) return;
-    HGDIOBJ old = SelectObject(dc, record->font);
+    const kesh::SelectScope font(dc, record->font);
     GetTextMetricsW(dc, &record->metrics);
-    SelectObject(dc, old);
-    if (scratch) DeleteDC(scratch);
 }
 
 void CWindowManagerUI::SetDefaultFont(const wchar_t* face, int size, bool bold, bool underline,
                                       bool italic, bool shared) {
     LOGFONTW lf = MakeLogFont(face, size, bold, underline, italic);
-    HFONT font = CreateFontIndirectW(&lf);
-    if (font == nullptr) return;
+    kesh::UniqueFont font(CreateFontIndirectW(&lf));
+    if (!font) return;
     TFontRecord& rec = shared ? State().shared.defaultFont : m_resources.defaultFont;
-    if (rec.font) DeleteObject(rec.font);
-    rec.font = font;
+    FreeRecordFont(rec);
+    rec.font = font.release();  // the record owns it from here
     rec.face = lf.lfFaceName;
     rec.size = size;
     rec.bold = bold;
@@ -352,10 +358,10 @@ void CWindowManagerUI::SetDefaultFont(const wchar_t* face, int size, bool bold, 
 HFONT CWindowManagerUI::AddFont(int id, const wchar_t* face, int size, bool bold, bool underline,
                                 bool italic, bool shared) {
     LOGFONTW lf = MakeLogFont(face, size, bold, underline, italic);
-    HFONT font = CreateFontIndirectW(&lf);
-    if (font == nullptr) return nullptr;
+    kesh::UniqueFont made(CreateFontIndirectW(&lf));
+    if (!made) return nullptr;
     auto* rec = new TFontRecord;
-    rec->font = font;
+    rec->font = made.release();  // the record owns it from here; DeleteFontRecord frees it
     rec->face = lf.lfFaceName;
     rec->size = size;
     rec->bold = bold;
@@ -372,7 +378,7 @@ HFONT CWindowManagerUI::AddFont(int id, const wchar_t* face, int size, bool bold
         DeleteFontRecord(rec);
         return nullptr;
     }
-    return font;
+    return rec->font;
 }
 
 HFONT CWindowManagerUI::GetFont(int id) {
