@@ -25,6 +25,12 @@ void CWindowManagerUI::DeleteOffscreen() {
     m_backgroundBitmap.reset();
 }
 
+void CWindowManagerUI::Invalidate(const RECT& rc) {
+    // A null window would invalidate every window on the desktop.
+    if (m_window == nullptr) return;
+    InvalidateRect(m_window, &rc, FALSE);
+}
+
 void CWindowManagerUI::LayOut() {
     m_updateNeeded = false;
     RECT client = {};
