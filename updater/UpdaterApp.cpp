@@ -26,8 +26,8 @@ std::wstring CUpdaterApp::PipeName() {
 
 bool CUpdaterApp::StartPipeServer() {
     stop = false;
-    readerThread = CreateThread(nullptr, 0, &CUpdaterApp::ReadPipeThread, this, 0, nullptr);
-    return readerThread != nullptr;
+    readerThread.reset(CreateThread(nullptr, 0, &CUpdaterApp::ReadPipeThread, this, 0, nullptr));
+    return static_cast<bool>(readerThread);
 }
 
 DWORD WINAPI CUpdaterApp::ReadPipeThread(LPVOID app) {
@@ -60,33 +60,25 @@ bool CUpdaterApp::ServeInstance(HANDLE instance) {
 bool CUpdaterApp::ReadPipeThreadImpl() {
     // One connection delivers one text; every pass opens a fresh instance.
     while (!stop) {
-        if (pipe != INVALID_HANDLE_VALUE) {
-            CloseHandle(pipe);
-            pipe = INVALID_HANDLE_VALUE;
-        }
-        pipe = CreateInstance();
-        if (pipe == INVALID_HANDLE_VALUE) break;
-        if (!ServeInstance(pipe)) break;
+        // The old instance goes first: the pipe allows one at a time.
+        pipe.reset();
+        pipe.reset(CreateInstance());
+        if (!pipe) break;
+        if (!ServeInstance(pipe.get())) break;
     }
-    if (pipe != INVALID_HANDLE_VALUE) {
-        CloseHandle(pipe);
-        pipe = INVALID_HANDLE_VALUE;
-    }
+    pipe.reset();
     return true;
 }
 
 bool CUpdaterApp::Exit() {
-    if (instanceMutex != nullptr) {
-        CloseHandle(instanceMutex);
-        instanceMutex = nullptr;
-    }
+    instanceMutex.reset();
     stop = true;
     bool ended = true;
     DWORD code = 0;
     int tries = 0;
     // The call only wakes the server out of ConnectNamedPipe; it sees the stop flag and leaves
     // without reading, so "ExitPipe" never becomes the parameter.
-    while (readerThread != nullptr && GetExitCodeThread(readerThread, &code) && code == STILL_ACTIVE) {
+    while (readerThread && GetExitCodeThread(readerThread.get(), &code) && code == STILL_ACTIVE) {
         if (tries++ >= exitWakeTries) {
             LOG(ERROR) << "pipe server did not stop";
             ended = false;
@@ -97,12 +89,9 @@ bool CUpdaterApp::Exit() {
         CallNamedPipeW(PipeName().c_str(), const_cast<char*>("ExitPipe"), 8, reply, sizeof(reply), &count, 1);
         // Up to a second for the server to go, but no longer than it takes: the program the
         // install started is already running, and the process must not linger beside it.
-        WaitForSingleObject(readerThread, 1000);
+        WaitForSingleObject(readerThread.get(), 1000);
     }
-    if (readerThread != nullptr && ended) {
-        CloseHandle(readerThread);
-        readerThread = nullptr;
-    }
+    if (ended) readerThread.reset();
     return ended;
 }
 

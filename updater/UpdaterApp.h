@@ -7,6 +7,8 @@
 #include <atomic>
 #include <string>
 
+#include "WinHandle.h"
+
 class CUpdaterApp {
 public:
     // Runs the whole job; always true.
@@ -32,11 +34,12 @@ public:
     // "\\.\Pipe\CU_" + the configured "CacheName", built anew each time.
     static std::wstring PipeName();
 
-    HANDLE instanceMutex = nullptr;
+    kesh::UniqueHandle instanceMutex;
     HINSTANCE instance = nullptr;
-    HANDLE readerThread = nullptr;
+    // Kept open when Exit gives up on the server, so the caller can still wait for it.
+    kesh::UniqueHandle readerThread;
     std::atomic<bool> stop{false};
-    HANDLE pipe = INVALID_HANDLE_VALUE;
+    kesh::UniqueFile pipe;  // the server's current instance
 
     // How often Exit calls the pipe (at most once a second) before it gives up on a stuck server.
     int exitWakeTries = 5;

@@ -38,9 +38,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR cmdLine, int) {
     HANDLE runMutex = CreateMutexW(nullptr, FALSE, kRunMutex);
     if (WaitForSingleObject(runMutex, 10000) == WAIT_TIMEOUT) return Finish(app, -1);
 
-    app.instanceMutex = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, kInstanceMutex);
-    if (app.instanceMutex != nullptr) return Finish(app, -1);
-    app.instanceMutex = CreateMutexW(nullptr, TRUE, kInstanceMutex);
+    app.instanceMutex.reset(OpenMutexW(MUTEX_ALL_ACCESS, FALSE, kInstanceMutex));
+    if (app.instanceMutex) return Finish(app, -1);
+    app.instanceMutex.reset(CreateMutexW(nullptr, TRUE, kInstanceMutex));
 
     if (__argc <= 1) return Finish(app, -1);
 

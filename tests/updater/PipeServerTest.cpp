@@ -58,7 +58,7 @@ protected:
         ASSERT_TRUE(app.StartPipeServer());
     }
     void TearDown() override {
-        if (app.readerThread != nullptr) app.Exit();
+        if (app.readerThread.get() != nullptr) app.Exit();
     }
     CUpdaterApp app;
 };
@@ -100,7 +100,7 @@ TEST_F(PipeServer, ExitWakesTheServerWithoutChangingTheParameter) {
     EXPECT_TRUE(app.Exit());
     // The server ends as soon as it is woken; nothing waits out a whole second after that.
     EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(900));
-    EXPECT_EQ(app.readerThread, nullptr);
+    EXPECT_EQ(app.readerThread.get(), nullptr);
     EXPECT_EQ(GetPageCallParam(), "kept");
 }
 
@@ -123,9 +123,8 @@ TEST_F(PipeServer, ExitGivesUpOnAWriterThatNeverWrites) {
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
     // Once the writer goes, the server sees the stop flag and ends by itself.
     CloseHandle(idle);
-    EXPECT_EQ(WaitForSingleObject(app.readerThread, 5000), WAIT_OBJECT_0);
-    CloseHandle(app.readerThread);
-    app.readerThread = nullptr;
+    EXPECT_EQ(WaitForSingleObject(app.readerThread.get(), 5000), WAIT_OBJECT_0);
+    app.readerThread.reset();
     EXPECT_EQ(GetPageCallParam(), "from-command-line");
 }
 

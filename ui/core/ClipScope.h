@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include "GdiHandle.h"
+
 namespace Veneer {
 
 class CClipScope {
@@ -24,8 +26,8 @@ private:
 
     RECT m_rect = {0, 0, 0, 0};
     HDC m_dc = nullptr;
-    HRGN m_clip = nullptr;
-    HRGN m_saved = nullptr;
+    kesh::UniqueRegion m_clip;
+    kesh::UniqueRegion m_saved;
 };
 
 }  // namespace Veneer

@@ -7,11 +7,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <utility>
 #include <vector>
 
 #include <stb/stb_image.h>
 
 #include "AttrValue.h"
+#include "GdiHandle.h"
 #include "WinHandle.h"
 #include "WindowManagerUI.h"
 #include "ZipReader.h"
@@ -93,8 +95,8 @@ TImageData* DecodeImage(const Bytes& bytes, uint32_t mask) {
     if (rgba == nullptr) return nullptr;
 
     uint32_t* pixels = nullptr;
-    HBITMAP bmp = CreateTopDownDib(width, height, &pixels);
-    if (bmp == nullptr) {
+    kesh::UniqueBitmap bmp(CreateTopDownDib(width, height, &pixels));
+    if (!bmp) {
         stbi_image_free(rgba);
         return nullptr;
     }
@@ -120,7 +122,7 @@ TImageData* DecodeImage(const Bytes& bytes, uint32_t mask) {
     stbi_image_free(rgba);
 
     auto* image = new TImageData;
-    image->bitmap = bmp;
+    image->bitmap = bmp.release();  // the record owns it from here; ReleaseImage frees it
     image->pixels = pixels;
     image->width = width;
     image->height = height;
@@ -214,13 +216,10 @@ HBITMAP CreateTopDownDib(int width, int height, uint32_t** pixels) {
     bmi.bmiHeader.biCompression = BI_RGB;
     bmi.bmiHeader.biSizeImage = static_cast<DWORD>(static_cast<size_t>(width) * height * 4u);
     void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (bmp == nullptr || bits == nullptr) {
-        if (bmp) DeleteObject(bmp);
-        return nullptr;
-    }
+    kesh::UniqueBitmap bmp(CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bmp || bits == nullptr) return nullptr;
     *pixels = static_cast<uint32_t*>(bits);
-    return bmp;
+    return bmp.release();  // the caller owns it
 }
 
 AlphaBlendFn GetAlphaBlend() {
@@ -274,8 +273,9 @@ TImageData* CRenderer::LoadImage(UINT resourceId, const wchar_t* type, uint32_t 
 
 void CRenderer::ReleaseImage(TImageData* image, bool deleteRecord) {
     if (image == nullptr) return;
-    if (image->bitmap) DeleteObject(image->bitmap);
-    image->bitmap = nullptr;
+    // The record owns its bitmap, and with it the pixels: taken back here to be freed.
+    kesh::UniqueBitmap owned(std::exchange(image->bitmap, nullptr));
+    owned.reset();
     image->pixels = nullptr;
     free(image->unadjustedPixels);
     image->unadjustedPixels = nullptr;
@@ -326,9 +326,10 @@ void CRenderer::DrawImage(HDC dc, HBITMAP bitmap, const RECT& dest, const RECT& 
                           bool hole, bool xtiled, bool ytiled) {
     const AlphaBlendFn blend = GetAlphaBlend();
     if (bitmap == nullptr || dc == nullptr) return;
-    HDC mem = CreateCompatibleDC(dc);
-    if (mem == nullptr) return;
-    HGDIOBJ oldBitmap = SelectObject(mem, bitmap);
+    kesh::UniqueMemoryDC memDc(CreateCompatibleDC(dc));
+    if (!memDc) return;
+    const HDC mem = memDc.get();
+    kesh::SelectScope selected(mem, bitmap);
     SetStretchBltMode(dc, COLORONCOLOR);
 
     const bool blended = alpha || fade != 255;
@@ -411,28 +412,24 @@ void CRenderer::DrawImage(HDC dc, HBITMAP bitmap, const RECT& dest, const RECT& 
             piece({dm.right, dm.bottom, dest.right, dest.bottom},
                   {sm.right, sm.bottom, source.right, source.bottom}, false);
     }
-    SelectObject(mem, oldBitmap);
-    DeleteDC(mem);
 }
 
 BOOL WINAPI CRenderer::SoftwareAlphaBlend(HDC destDc, int dx, int dy, int dw, int dh, HDC srcDc,
                                           int sx, int sy, int sw, int sh, BLENDFUNCTION blend) {
     if (dw <= 0 || dh <= 0) return TRUE;
-    HDC mem = CreateCompatibleDC(destDc);
-    if (mem == nullptr) return FALSE;
+    kesh::UniqueMemoryDC memDc(CreateCompatibleDC(destDc));
+    if (!memDc) return FALSE;
+    const HDC mem = memDc.get();
     uint32_t* src = nullptr;
     uint32_t* dst = nullptr;
-    HBITMAP srcBmp = CreateTopDownDib(dw, dh, &src);
-    HBITMAP dstBmp = srcBmp ? CreateTopDownDib(dw, dh, &dst) : nullptr;
-    if (srcBmp == nullptr || dstBmp == nullptr) {
-        if (srcBmp) DeleteObject(srcBmp);
-        DeleteDC(mem);
-        return FALSE;
-    }
-    HGDIOBJ old = SelectObject(mem, srcBmp);
+    const kesh::UniqueBitmap srcBmp(CreateTopDownDib(dw, dh, &src));
+    const kesh::UniqueBitmap dstBmp(srcBmp ? CreateTopDownDib(dw, dh, &dst) : nullptr);
+    if (!srcBmp || !dstBmp) return FALSE;
+    // Declared after the bitmaps: the DC's own bitmap is back in it before they are freed.
+    kesh::SelectScope selected(mem, srcBmp.get());
     SetStretchBltMode(mem, COLORONCOLOR);
     StretchBlt(mem, 0, 0, dw, dh, srcDc, sx, sy, sw, sh, SRCCOPY);
-    SelectObject(mem, dstBmp);
+    SelectObject(mem, dstBmp.get());
     BitBlt(mem, 0, 0, dw, dh, destDc, dx, dy, SRCCOPY);
 
     const uint32_t constant = blend.SourceConstantAlpha;
@@ -456,10 +453,6 @@ BOOL WINAPI CRenderer::SoftwareAlphaBlend(HDC destDc, int dx, int dy, int dw, in
         dst[i] = out;
     }
     BitBlt(destDc, dx, dy, dw, dh, mem, 0, 0, SRCCOPY);
-    SelectObject(mem, old);
-    DeleteObject(srcBmp);
-    DeleteObject(dstBmp);
-    DeleteDC(mem);
     return TRUE;
 }
 

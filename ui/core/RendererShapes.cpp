@@ -1,6 +1,8 @@
 // Colour fills, two-colour gradients, lines, rectangles and rounded rectangles.
 #include "Renderer.h"
 
+#include "GdiHandle.h"
+
 namespace Veneer {
 
 namespace {
@@ -42,9 +44,8 @@ void FillBands(HDC dc, const RECT& rc, uint32_t first, uint32_t second, bool ver
         auto mix = [&](int shift) {
             return (Channel(second, shift) * (n - i) + Channel(first, shift) * i) / n;
         };
-        HBRUSH brush = CreateSolidBrush(RGB(mix(16), mix(8), mix(0)));
-        FillRect(dc, &band, brush);
-        DeleteObject(brush);
+        const kesh::UniqueBrush brush(CreateSolidBrush(RGB(mix(16), mix(8), mix(0))));
+        FillRect(dc, &band, brush.get());
     }
 }
 
@@ -81,17 +82,14 @@ void CRenderer::FillColor(HDC dc, const RECT& rc, uint32_t color) {
         return;
     }
     uint32_t* pixel = nullptr;
-    HBITMAP bmp = CreateTopDownDib(1, 1, &pixel);
-    if (bmp == nullptr || pixel == nullptr) {
-        if (bmp) DeleteObject(bmp);
-        return;
-    }
+    const kesh::UniqueBitmap bmp(CreateTopDownDib(1, 1, &pixel));
+    if (!bmp || pixel == nullptr) return;
     // The blend takes colours premultiplied by their alpha; an unscaled colour would come out
     // brighter than asked (white at any alpha would stay white).
     *pixel = (alpha << 24) | ((Channel(color, 16) * alpha / 255) << 16) |
              ((Channel(color, 8) * alpha / 255) << 8) | (Channel(color, 0) * alpha / 255);
-    DrawImage(dc, bmp, rc, rc, RECT{0, 0, 1, 1}, RECT{0, 0, 0, 0}, true, 255, false, false, false);
-    DeleteObject(bmp);
+    DrawImage(dc, bmp.get(), rc, rc, RECT{0, 0, 1, 1}, RECT{0, 0, 0, 0}, true, 255, false, false,
+              false);
 }
 
 void CRenderer::DrawGradient(HDC dc, const RECT& rc, uint32_t first, uint32_t second,
@@ -105,15 +103,12 @@ void CRenderer::DrawGradient(HDC dc, const RECT& rc, uint32_t first, uint32_t se
         Gradient(dc, rc, first, second, vertical, steps);
         return;
     }
-    HDC mem = CreateCompatibleDC(dc);
+    const kesh::UniqueMemoryDC memDc(CreateCompatibleDC(dc));
     uint32_t* pixels = nullptr;
-    HBITMAP bmp = mem ? CreateTopDownDib(width, height, &pixels) : nullptr;
-    if (bmp == nullptr || pixels == nullptr) {
-        if (bmp) DeleteObject(bmp);
-        if (mem) DeleteDC(mem);
-        return;
-    }
-    HGDIOBJ old = SelectObject(mem, bmp);
+    const kesh::UniqueBitmap bmp(memDc ? CreateTopDownDib(width, height, &pixels) : nullptr);
+    if (!bmp || pixels == nullptr) return;
+    const HDC mem = memDc.get();
+    const kesh::SelectScope selected(mem, bmp.get());
     Gradient(mem, RECT{0, 0, width, height}, first, second, vertical, steps);
     GdiFlush();
     // Brushes leave the alpha byte at 0, which a per-pixel blend would take as "add the colour";
@@ -122,34 +117,26 @@ void CRenderer::DrawGradient(HDC dc, const RECT& rc, uint32_t first, uint32_t se
     for (size_t i = 0; i < count; ++i) pixels[i] |= 0xFF000000u;
     const BLENDFUNCTION bf = {AC_SRC_OVER, 0, static_cast<BYTE>(level), AC_SRC_ALPHA};
     blend(dc, rc.left, rc.top, width, height, mem, 0, 0, width, height, bf);
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-    DeleteDC(mem);
 }
 
 void CRenderer::DrawLine(HDC dc, const RECT& rc, int width, uint32_t color, int penStyle) {
     LOGPEN lp = {static_cast<UINT>(penStyle), {width, 0}, ToColorRef(color)};
-    HPEN pen = CreatePenIndirect(&lp);
-    if (pen == nullptr) return;
-    HGDIOBJ old = SelectObject(dc, pen);
+    const kesh::UniquePen pen(CreatePenIndirect(&lp));
+    if (!pen) return;
+    const kesh::SelectScope selected(dc, pen.get());
     MoveToEx(dc, rc.left, rc.top, nullptr);
     LineTo(dc, rc.right, rc.bottom);
-    SelectObject(dc, old);
-    DeleteObject(pen);
 }
 
 namespace {
 
 template <typename Shape>
 void WithFramePen(HDC dc, int width, uint32_t color, Shape shape) {
-    HPEN pen = CreatePen(PS_INSIDEFRAME, width, ToColorRef(color));
-    if (pen == nullptr) return;
-    HGDIOBJ oldPen = SelectObject(dc, pen);
-    HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+    const kesh::UniquePen pen(CreatePen(PS_INSIDEFRAME, width, ToColorRef(color)));
+    if (!pen) return;
+    const kesh::SelectScope selectedPen(dc, pen.get());
+    const kesh::SelectScope selectedBrush(dc, GetStockObject(NULL_BRUSH));
     shape();
-    SelectObject(dc, oldBrush);
-    SelectObject(dc, oldPen);
-    DeleteObject(pen);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "AttrValue.h"
 #include "ClipScope.h"
+#include "GdiHandle.h"
 #include "UIPtrArray.h"
 #include "WindowManagerUI.h"
 
@@ -20,9 +21,8 @@ void CRenderer::DrawText(HDC dc, CWindowManagerUI* manager, RECT& rc, const wcha
     CWindowManagerUI::ExpandLanguageTokens(expanded);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, ToColorRef(color));
-    HGDIOBJ old = SelectObject(dc, manager->GetFont(fontId));
+    const kesh::SelectScope font(dc, manager->GetFont(fontId));
     ::DrawTextW(dc, expanded.GetData(), -1, &rc, format | DT_NOPREFIX);
-    SelectObject(dc, old);
 }
 
 namespace {
@@ -565,7 +565,8 @@ void CRenderer::DrawMarkupText(HDC dc, CWindowManagerUI* manager, RECT& rc, cons
     CUIString expanded(text);
     CWindowManagerUI::ExpandLanguageTokens(expanded);
 
-    HGDIOBJ oldFont = SelectObject(dc, manager->GetDefaultFontRecord()->font);
+    // Markup selects fonts of its own as it goes; the caller's font is back when this ends.
+    const kesh::SelectScope font(dc, manager->GetDefaultFontRecord()->font);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, ToColorRef(color));
     SetBkColor(dc, ToColorRef(manager->GetSelectedColor()));
@@ -610,7 +611,6 @@ void CRenderer::DrawMarkupText(HDC dc, CWindowManagerUI* manager, RECT& rc, cons
         rc.bottom = std::max(bottom, layout.ImageBottom());
         rc.right = std::min<LONG>(rc.right, layout.WidestX());
     }
-    SelectObject(dc, oldFont);
 }
 
 }  // namespace Veneer

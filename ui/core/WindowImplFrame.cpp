@@ -5,6 +5,7 @@
 #include <windowsx.h>
 
 #include "ControlUI.h"
+#include "GdiHandle.h"
 
 namespace Veneer {
 
@@ -95,10 +96,10 @@ LRESULT WindowImplBase::OnSize(UINT, WPARAM, LPARAM, bool& handled) {
     if (!::IsIconic(m_hWnd) && (round.cx != 0 || round.cy != 0)) {
         RECT rc = {};
         ::GetWindowRect(m_hWnd, &rc);
-        HRGN region = ::CreateRoundRectRgn(0, 0, rc.right - rc.left + 1, rc.bottom - rc.top + 1,
-                                           round.cx, round.cy);
+        kesh::UniqueRegion region(::CreateRoundRectRgn(0, 0, rc.right - rc.left + 1,
+                                                       rc.bottom - rc.top + 1, round.cx, round.cy));
         // The window owns the region once it is set; a refused one is still ours.
-        if (region && !::SetWindowRgn(m_hWnd, region, TRUE)) ::DeleteObject(region);
+        if (region && ::SetWindowRgn(m_hWnd, region.get(), TRUE)) region.release();
     }
     handled = false;
     return 0;

@@ -1,6 +1,7 @@
 // The window manager's painting: layout of what asked for it, then the control tree drawn
 // into an off-screen bitmap and copied to the window; printing into a given device context.
 #include "ControlUI.h"
+#include "GdiHandle.h"
 #include "WindowManagerUI.h"
 
 namespace Veneer {
@@ -17,14 +18,17 @@ CControlUI* CALLBACK NeedsUpdateProc(CControlUI* control, void* data) {
 }  // namespace
 
 void CWindowManagerUI::DeleteOffscreen() {
-    if (m_offscreenDc) ::DeleteDC(m_offscreenDc);
-    if (m_offscreenBitmap) ::DeleteObject(m_offscreenBitmap);
-    if (m_backgroundDc) ::DeleteDC(m_backgroundDc);
-    if (m_backgroundBitmap) ::DeleteObject(m_backgroundBitmap);
-    m_offscreenDc = nullptr;
-    m_offscreenBitmap = nullptr;
-    m_backgroundDc = nullptr;
-    m_backgroundBitmap = nullptr;
+    // Each DC before its bitmap: the background bitmap stays selected into its DC.
+    m_offscreenDc.reset();
+    m_offscreenBitmap.reset();
+    m_backgroundDc.reset();
+    m_backgroundBitmap.reset();
+}
+
+void CWindowManagerUI::Invalidate(const RECT& rc) {
+    // A null window would invalidate every window on the desktop.
+    if (m_window == nullptr) return;
+    InvalidateRect(m_window, &rc, FALSE);
 }
 
 void CWindowManagerUI::LayOut() {
@@ -73,9 +77,10 @@ void CWindowManagerUI::OnPaint() {
     const int height = client.bottom - client.top;
     // A DC made once is kept even when its bitmap cannot be made (a window too large, no GDI
     // room): the bitmap is tried again next time instead of leaking a DC per paint.
-    if (m_offscreenPaint && m_offscreenBitmap == nullptr) {
-        if (m_offscreenDc == nullptr) m_offscreenDc = ::CreateCompatibleDC(m_paintDc);
-        if (m_offscreenDc) m_offscreenBitmap = ::CreateCompatibleBitmap(m_paintDc, width, height);
+    const HDC paintDc = m_paintDc.get();
+    if (m_offscreenPaint && !m_offscreenBitmap) {
+        if (!m_offscreenDc) m_offscreenDc.reset(::CreateCompatibleDC(paintDc));
+        if (m_offscreenDc) m_offscreenBitmap.reset(::CreateCompatibleBitmap(paintDc, width, height));
     }
 
     PAINTSTRUCT ps;
@@ -83,37 +88,39 @@ void CWindowManagerUI::OnPaint() {
     paint = ps.rcPaint;
     // Without a buffer the tree is drawn straight onto the window.
     if (m_offscreenPaint && m_offscreenBitmap) {
-        HGDIOBJ oldBitmap = ::SelectObject(m_offscreenDc, m_offscreenBitmap);
-        const int saved = ::SaveDC(m_offscreenDc);
-        if (m_bkTransparent) {
-            if (m_backgroundBitmap == nullptr) {
-                if (m_backgroundDc == nullptr) m_backgroundDc = ::CreateCompatibleDC(m_paintDc);
-                if (m_backgroundDc)
-                    m_backgroundBitmap = ::CreateCompatibleBitmap(m_paintDc, width, height);
-                if (m_backgroundBitmap) {
-                    ::SelectObject(m_backgroundDc, m_backgroundBitmap);
-                    ::BitBlt(m_backgroundDc, paint.left, paint.top, paint.right - paint.left,
-                             paint.bottom - paint.top, ps.hdc, paint.left, paint.top, SRCCOPY);
+        const HDC offscreen = m_offscreenDc.get();
+        {
+            kesh::SelectScope bitmap(offscreen, m_offscreenBitmap.get());
+            const int saved = ::SaveDC(offscreen);
+            if (m_bkTransparent) {
+                if (!m_backgroundBitmap) {
+                    if (!m_backgroundDc) m_backgroundDc.reset(::CreateCompatibleDC(paintDc));
+                    if (m_backgroundDc)
+                        m_backgroundBitmap.reset(::CreateCompatibleBitmap(paintDc, width, height));
+                    if (m_backgroundBitmap) {
+                        // Stays selected for later paints; DeleteOffscreen frees the DC first.
+                        ::SelectObject(m_backgroundDc.get(), m_backgroundBitmap.get());
+                        ::BitBlt(m_backgroundDc.get(), paint.left, paint.top,
+                                 paint.right - paint.left, paint.bottom - paint.top, ps.hdc,
+                                 paint.left, paint.top, SRCCOPY);
+                    }
                 }
+                if (m_backgroundBitmap)
+                    ::BitBlt(offscreen, paint.left, paint.top, paint.right - paint.left,
+                             paint.bottom - paint.top, m_backgroundDc.get(), paint.left,
+                             paint.top, SRCCOPY);
             }
-            if (m_backgroundBitmap)
-                ::BitBlt(m_offscreenDc, paint.left, paint.top, paint.right - paint.left,
-                         paint.bottom - paint.top, m_backgroundDc, paint.left, paint.top,
-                         SRCCOPY);
+            m_root->Render(offscreen, paint);
+            for (int i = 0; i < m_overlays.GetSize(); ++i)
+                static_cast<CControlUI*>(m_overlays[i])->RenderOverlay(offscreen, paint);
+            ::RestoreDC(offscreen, saved);
+            ::BitBlt(ps.hdc, paint.left, paint.top, paint.right - paint.left,
+                     paint.bottom - paint.top, offscreen, paint.left, paint.top, SRCCOPY);
         }
-        m_root->Render(m_offscreenDc, paint);
-        for (int i = 0; i < m_overlays.GetSize(); ++i)
-            static_cast<CControlUI*>(m_overlays[i])->RenderOverlay(m_offscreenDc, paint);
-        ::RestoreDC(m_offscreenDc, saved);
-        ::BitBlt(ps.hdc, paint.left, paint.top, paint.right - paint.left, paint.bottom - paint.top,
-                 m_offscreenDc, paint.left, paint.top, SRCCOPY);
-        ::SelectObject(m_offscreenDc, oldBitmap);
         if (m_showDirty) {
-            HGDIOBJ oldPen = ::SelectObject(ps.hdc, UpdatePen());
-            HGDIOBJ oldBrush = ::SelectObject(ps.hdc, ::GetStockObject(HOLLOW_BRUSH));
+            kesh::SelectScope pen(ps.hdc, UpdatePen());
+            kesh::SelectScope brush(ps.hdc, ::GetStockObject(HOLLOW_BRUSH));
             ::Rectangle(ps.hdc, paint.left, paint.top, paint.right, paint.bottom);
-            ::SelectObject(ps.hdc, oldBrush);
-            ::SelectObject(ps.hdc, oldPen);
         }
     } else {
         const int saved = ::SaveDC(ps.hdc);

@@ -31,6 +31,11 @@ bool CWindowManagerUI::IndexControlNames(CControlUI* control, CControlUI* parent
     return true;
 }
 
+CControlUI* CWindowManagerUI::LocateControl(const wchar_t* name) {
+    if (name == nullptr) return nullptr;
+    return static_cast<CControlUI*>(m_names.Find(name, true));
+}
+
 // Enters every named control; a later control of the same name replaces an earlier one.
 CControlUI* CALLBACK CWindowManagerUI::IndexNameProc(CControlUI* control, void* data) {
     static_cast<CWindowManagerUI*>(data)->EnterName(control);

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "GdiHandle.h"
 #include "Renderer.h"
 #include "UIPtrArray.h"
 #include "UIString.h"
@@ -61,7 +62,7 @@ public:
 
     void Init(HWND window);
     HWND GetPaintWindow() const { return m_window; }
-    HDC GetPaintDC() const { return m_paintDc; }
+    HDC GetPaintDC() const { return m_paintDc.get(); }
     POINT GetMousePos() const { return m_lastMouse; }
 
     // Process-wide settings
@@ -250,11 +251,13 @@ private:
 
     HWND m_window = nullptr;
     uint32_t m_opacity = 255;
-    HDC m_paintDc = nullptr;
-    HDC m_offscreenDc = nullptr;
-    HBITMAP m_offscreenBitmap = nullptr;
-    HDC m_backgroundDc = nullptr;
-    HBITMAP m_backgroundBitmap = nullptr;
+    kesh::UniqueWindowDC m_paintDc;
+    // The bitmaps come before the DCs they are selected into, so that a DC always goes first: a
+    // bitmap still selected into a DC cannot be deleted.
+    kesh::UniqueBitmap m_offscreenBitmap;
+    kesh::UniqueBitmap m_backgroundBitmap;
+    kesh::UniqueMemoryDC m_offscreenDc;
+    kesh::UniqueMemoryDC m_backgroundDc;
     HWND m_toolTip = nullptr;
     TOOLINFOW m_toolInfo = {};
     bool m_showDirty = false;

@@ -39,8 +39,8 @@ bool CXmlReader::LoadXmlFile(const wchar_t* name, int encoding) {
     if (CWindowManagerUI::GetSkinZipName().IsEmpty()) {
         CUIString path = CWindowManagerUI::GetSkinRoot();
         path += name;
-        kesh::UniqueWin<HANDLE, kesh::FileHandleTraits> file(CreateFileW(
-            path.GetData(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        kesh::UniqueFile file(CreateFileW(path.GetData(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) return Fail(L"Error opening file", nullptr);
         LARGE_INTEGER length{};
         if (!GetFileSizeEx(file.get(), &length)) return Fail(L"Could not read file", nullptr);

@@ -1,5 +1,6 @@
 // Owning wrappers for the Win32 handles of the updater, so an early return cannot leak one.
-// One definition for the whole program: the engine, the UI framework and the windows use these.
+// One definition for the whole program: the engine, the UI framework and the windows use these
+// (GDI objects and DCs: GdiHandle.h).
 #pragma once
 #include <windows.h>
 
