@@ -140,6 +140,12 @@ int CZipArchive::LocateArchive() {
 }
 
 int CZipArchive::ReadCentralHeader() {
+    const int rc = ParseCentralHeader();
+    currentValid_ = rc == 0;
+    return rc;
+}
+
+int CZipArchive::ParseCentralHeader() {
     if (currentPos_ + kCentralHeaderSize > dirSize_) return kZipMalformed;
     const BYTE* p = dir_ + currentPos_;
     if (Get32(p) != 0x02014B50) return kZipMalformed;
@@ -180,7 +186,7 @@ int CZipArchive::GoToNext() {
 int CZipArchive::GoTo(int index) {
     if (index < 0 || index >= entryCount_) return kZipBadParameter;
     int rc = 0;
-    if (index < current_) rc = GoToFirst();
+    if (index < current_ || !currentValid_) rc = GoToFirst();
     while (rc == 0 && current_ < index) rc = GoToNext();
     return rc;
 }

@@ -89,7 +89,8 @@ public:
 
     int GoToFirst();
     int GoToNext();
-    // Walks to the entry with that number, from the first when it lies behind.
+    // Walks to the entry with that number, from the first when it lies behind or the walk
+    // stopped at a damaged header.
     int GoTo(int index);
 
     // Checks the current entry's local header against its central one; gives where its data
@@ -110,6 +111,7 @@ private:
     int Open();
     int LocateArchive();
     int ReadCentralHeader();
+    int ParseCentralHeader();
 
     CZipSource source_;
     ULONGLONG sourceLength_ = 0;
@@ -121,6 +123,9 @@ private:
     BYTE* dir_ = nullptr;
     int current_ = 0;
     ULONGLONG currentPos_ = 0;  // within the central directory
+    // Whether header_ is the current entry's: a walk that stopped at a damaged header must not
+    // leave the previous entry's header standing in for it.
+    bool currentValid_ = false;
     TCentralHeader header_{};
     TEntryStream* stream_ = nullptr;
 };
