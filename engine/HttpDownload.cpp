@@ -16,7 +16,7 @@
 #include "Md5.h"
 #include "PartsDigest.h"
 #include "ModuleDir.h"
-#include "ClientProcess.h"
+#include "TextConv.h"
 #include "WinHandle.h"
 
 std::mutex g_httpMutex;
@@ -30,6 +30,9 @@ constexpr size_t kMaxHeader = 64 * 1024;   // a response header beyond this is n
 constexpr size_t kReadBlock = 256 * 1024;  // one socket read of a part
 constexpr DWORD kCopyBlock = 1u << 20;     // one step of the join
 constexpr int kParts = 4;
+// What a phase of an attempt returns when the next one may run; any other value is the
+// attempt's result.
+constexpr int32_t kGoOn = 0;
 
 // Diagnostics of the exchanges go to standard output, which the windowed updater does not show
 // but a console or a test can.
@@ -137,19 +140,49 @@ int32_t ReadTicks() {
     return g_progressTicks;
 }
 
-// One attempt's transfers and the event that tells its watchdog that they have all ended. The
-// watchdog acts on nothing else, so it can never touch a later attempt.
-struct Attempt {
-    HttpTransfer transfers[kParts];
-    kesh::UniqueHandle partsEnded{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-    HttpTimings timings;
+double SecondsSince(Clock::time_point since) {
+    return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
+}  // namespace
+
+// One attempt from the probe's answer on: its four parts with their transfers and threads, the
+// watchdog and the digest that follows the part files, handed from phase to phase. The watchdog
+// acts on this record alone, so it can never touch a later attempt.
+struct DownloadAttempt {
+    DownloadAttempt(DownloadState& s, const std::wstring& folder, const std::wstring& joinedFile, int64_t bytes,
+                    const HttpTimings& t, Clock::time_point t0)
+        : state(s), dir(folder), joined(joinedFile), size(bytes), timings(t), started(t0) {}
 
     void StopParts() {
         for (HttpTransfer& t : transfers) t.Stop();
     }
-};
 
-}  // namespace
+    // A joined file that failed its check is deleted and the count starts again, since the next
+    // attempt fetches everything anew.
+    int32_t Reject(int32_t code) {
+        DeleteFileW(joined.c_str());
+        std::lock_guard<std::mutex> lock(g_httpMutex);
+        state.downloaded = 0;
+        return code;
+    }
+
+    DownloadState& state;
+    const std::wstring dir;     // the updater's folder
+    const std::wstring joined;  // "<dir>update.td"
+    const int64_t size;         // as the probe announced it
+    const HttpTimings timings;
+    const Clock::time_point started;  // before the probe
+
+    std::vector<PartInfo> parts;
+    HttpTransfer transfers[kParts];
+    // Set once every part has ended: the watchdog then ends without acting.
+    kesh::UniqueHandle partsEnded{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    kesh::UniqueHandle threads[kParts];
+    kesh::UniqueHandle watchdog;
+    // Declared after the thread handles it waits on, so it is stopped before they are closed.
+    PartsDigest digest;
+};
 
 CHttpDownload::CHttpDownload() = default;
 
@@ -375,7 +408,7 @@ DWORD WINAPI CHttpDownload::PartThread(LPVOID arg) {
 }
 
 DWORD WINAPI CHttpDownload::WatchdogThread(LPVOID arg) {
-    Attempt& a = *static_cast<Attempt*>(arg);
+    DownloadAttempt& a = *static_cast<DownloadAttempt*>(arg);
     // Waiting on the attempt's event rather than sleeping lets the watchdog end the moment the
     // parts have, without holding up the join.
     const auto partsEnded = [&](DWORD ms) { return WaitForSingleObject(a.partsEnded.get(), ms) == WAIT_OBJECT_0; };
@@ -397,6 +430,107 @@ DWORD WINAPI CHttpDownload::WatchdogThread(LPVOID arg) {
             return 0;
         }
     }
+}
+
+int32_t CHttpDownload::Download(std::string& host, std::string& path, DownloadState& state) {
+    // Every file of the download is named in UTF-16 from the updater's folder on: a folder name
+    // the narrow code page cannot hold must not turn into another name.
+    const std::wstring dir = GetModuleDir();
+    const std::wstring joined = dir + L"update.td";
+    {
+        std::lock_guard<std::mutex> lock(g_httpMutex);
+        state.file = kesh::WStringToString(joined);
+        // Every attempt counts from its own start, so a failed one never pushes progress past
+        // the whole.
+        state.downloaded = 0;
+    }
+    times_ = AttemptTimes();
+    const Clock::time_point t0 = Clock::now();
+    const int64_t size = GetRemoteSize(host, path, state);
+    if (size <= 0) return size == -302 ? DownloadResult::Redirected : DownloadResult::NoSize;
+
+    const auto attempt = std::make_unique<DownloadAttempt>(state, dir, joined, size, timings_, t0);
+    int32_t result = TransferParts(*attempt, host, path);
+    if (result == kGoOn) result = JoinParts(*attempt);
+    if (result == kGoOn) result = VerifyAndPlace(*attempt);
+    return result;
+}
+
+int32_t CHttpDownload::TransferParts(DownloadAttempt& a, const std::string& host, const std::string& path) {
+    a.parts.reserve(kParts);
+    const uint32_t part = static_cast<uint32_t>(a.size / 4);
+    HANDLE running[kParts];
+    DWORD count = 0;
+    for (int i = 0; i < kParts; ++i) {
+        a.parts.emplace_back(a.state);
+        PartInfo& p = a.parts.back();
+        p.host = host;
+        p.path = path;
+        p.fileName = a.joined + static_cast<wchar_t>(L'0' + i);
+        p.start = static_cast<uint32_t>(i) * part;
+        p.end = i < kParts - 1 ? p.start + part : static_cast<uint32_t>(a.size);
+        p.transfer = &a.transfers[i];
+        p.headerDeadlineMs = a.timings.headerDeadlineMs;
+        p.abortAttempt = [&a] { a.StopParts(); };
+        if (!Track(p.transfer)) p.transfer->Stop();
+        DWORD id = 0;
+        a.threads[i].reset(CreateThread(nullptr, 0, PartThread, &p, 0, &id));
+        if (a.threads[i]) running[count++] = a.threads[i].get();
+    }
+    a.watchdog.reset(CreateThread(nullptr, 0, WatchdogThread, &a, 0, nullptr));
+    {
+        std::vector<PartsDigest::Part> follow;
+        for (int i = 0; i < kParts; ++i)
+            follow.push_back({a.parts[i].fileName, a.parts[i].start, a.parts[i].end, a.threads[i].get()});
+        a.digest.Start(follow);
+    }
+    if (count > 0) WaitForMultipleObjects(count, running, TRUE, INFINITE);
+    {
+        std::lock_guard<std::mutex> lock(g_httpMutex);
+        g_progressTicks = 0;
+    }
+    SetEvent(a.partsEnded.get());
+    if (a.watchdog) WaitForSingleObject(a.watchdog.get(), INFINITE);
+    for (HttpTransfer& t : a.transfers) Untrack(&t);
+    times_.transfer = SecondsSince(a.started);
+    // The owner is going away: the part files stay for the next run to resume.
+    if (Cancelled()) return DownloadResult::NoSize;
+    // What the parts wrote before a write failed is sound, so their files stay for the next
+    // attempt to resume; joining them now could only fail.
+    for (const PartInfo& p : a.parts) {
+        if (p.writeFailed) {
+            a.digest.Stop();
+            return DownloadResult::OutputNotOpened;
+        }
+    }
+    return kGoOn;
+}
+
+int32_t CHttpDownload::JoinParts(DownloadAttempt& a) {
+    const Clock::time_point joinStart = Clock::now();
+    const auto deleteParts = [&] {
+        for (const PartInfo& p : a.parts) DeleteFileW(p.fileName.c_str());
+    };
+    JoinedFile out;
+    if (!out.Create(a.joined)) {
+        deleteParts();
+        return DownloadResult::OutputNotOpened;
+    }
+    for (PartInfo& p : a.parts) {
+        if (!AppendPartFile(p, out)) {
+            out.Close();
+            DeleteFileW(a.joined.c_str());
+            deleteParts();
+            return DownloadResult::JoinFailed;
+        }
+    }
+    const int64_t length = out.CloseAndGetLength();
+    times_.join = SecondsSince(joinStart);
+    if (length != a.size) {
+        a.digest.Stop();
+        return a.Reject(DownloadResult::LengthMismatch);
+    }
+    return kGoOn;
 }
 
 bool CHttpDownload::AppendPartFile(PartInfo& part, JoinedFile& out) {
@@ -424,127 +558,25 @@ bool CHttpDownload::AppendPartFile(PartInfo& part, JoinedFile& out) {
     return true;
 }
 
-int32_t CHttpDownload::Download(std::string& host, std::string& path, DownloadState& state) {
-    // Every file of the download is named in UTF-16 from the updater's folder on: a folder name
-    // the narrow code page cannot hold must not turn into another name.
-    const std::wstring dir = GetModuleDir();
-    const std::wstring joined = dir + L"update.td";
-    {
-        std::lock_guard<std::mutex> lock(g_httpMutex);
-        state.file = kesh::WStringToString(joined);
-        // Every attempt counts from its own start, so a failed one never pushes progress past
-        // the whole.
-        state.downloaded = 0;
-    }
-    times_ = AttemptTimes();
-    const auto seconds = [](Clock::time_point since) {
-        return std::chrono::duration<double>(Clock::now() - since).count();
-    };
-    const Clock::time_point t0 = Clock::now();
-    const int64_t size = GetRemoteSize(host, path, state);
-    if (size <= 0) return size == -302 ? DownloadResult::Redirected : DownloadResult::NoSize;
-
-    std::vector<PartInfo> parts;
-    parts.reserve(kParts);
-    const uint32_t part = static_cast<uint32_t>(size / 4);
-    auto attempt = std::make_unique<Attempt>();
-    attempt->timings = timings_;
-    kesh::UniqueHandle threads[kParts];
-    HANDLE running[kParts];
-    DWORD count = 0;
-    for (int i = 0; i < kParts; ++i) {
-        parts.emplace_back(state);
-        PartInfo& p = parts.back();
-        p.host = host;
-        p.path = path;
-        p.fileName = joined + static_cast<wchar_t>(L'0' + i);
-        p.start = static_cast<uint32_t>(i) * part;
-        p.end = i < kParts - 1 ? p.start + part : static_cast<uint32_t>(size);
-        p.transfer = &attempt->transfers[i];
-        p.headerDeadlineMs = timings_.headerDeadlineMs;
-        p.abortAttempt = [a = attempt.get()] { a->StopParts(); };
-        if (!Track(p.transfer)) p.transfer->Stop();
-        DWORD id = 0;
-        threads[i].reset(CreateThread(nullptr, 0, PartThread, &p, 0, &id));
-        if (threads[i]) running[count++] = threads[i].get();
-    }
-    kesh::UniqueHandle watchdog(CreateThread(nullptr, 0, WatchdogThread, attempt.get(), 0, nullptr));
-    // Declared after the thread handles it waits on, so it is stopped before they are closed.
-    PartsDigest digester;
-    {
-        std::vector<PartsDigest::Part> follow;
-        for (int i = 0; i < kParts; ++i)
-            follow.push_back({parts[i].fileName, parts[i].start, parts[i].end, threads[i].get()});
-        digester.Start(follow);
-    }
-    if (count > 0) WaitForMultipleObjects(count, running, TRUE, INFINITE);
-    {
-        std::lock_guard<std::mutex> lock(g_httpMutex);
-        g_progressTicks = 0;
-    }
-    SetEvent(attempt->partsEnded.get());
-    if (watchdog) WaitForSingleObject(watchdog.get(), INFINITE);
-    for (HttpTransfer& t : attempt->transfers) Untrack(&t);
-    times_.transfer = seconds(t0);
-    // The owner is going away: the part files stay for the next run to resume.
-    if (Cancelled()) return DownloadResult::NoSize;
-    // What the parts wrote before a write failed is sound, so their files stay for the next
-    // attempt to resume; joining them now could only fail.
-    for (const PartInfo& p : parts) {
-        if (p.writeFailed) {
-            digester.Stop();
-            return DownloadResult::OutputNotOpened;
-        }
-    }
-    const Clock::time_point joinStart = Clock::now();
-
-    const auto deleteParts = [&] {
-        for (const PartInfo& p : parts) DeleteFileW(p.fileName.c_str());
-    };
-    JoinedFile out;
-    if (!out.Create(joined)) {
-        deleteParts();
-        return DownloadResult::OutputNotOpened;
-    }
-    for (PartInfo& p : parts) {
-        if (!AppendPartFile(p, out)) {
-            out.Close();
-            DeleteFileW(joined.c_str());
-            deleteParts();
-            return DownloadResult::JoinFailed;
-        }
-    }
-    const auto reject = [&](int32_t code) {
-        DeleteFileW(joined.c_str());
-        std::lock_guard<std::mutex> lock(g_httpMutex);
-        state.downloaded = 0;
-        return code;
-    };
-    const int64_t length = out.CloseAndGetLength();
-    times_.join = seconds(joinStart);
-    if (length != size) {
-        digester.Stop();
-        return reject(DownloadResult::LengthMismatch);
-    }
-
+int32_t CHttpDownload::VerifyAndPlace(DownloadAttempt& a) {
     // Cleared first: a digest that could not be made must never compare equal. One that does
     // not cover exactly the joined file's bytes is not trusted; the file is read back instead.
     char digest[33] = {};
     const Clock::time_point digestStart = Clock::now();
     uint64_t covered = 0;
-    if (!digester.Finish(digest, covered) || covered != static_cast<uint64_t>(length)) {
+    if (!a.digest.Finish(digest, covered) || covered != static_cast<uint64_t>(a.size)) {
         digest[0] = '\0';
-        if (!MD5_CTX().MD5File(digest, joined.c_str())) digest[0] = '\0';
+        if (!MD5_CTX().MD5File(digest, a.joined.c_str())) digest[0] = '\0';
     }
-    times_.digest = seconds(digestStart);
-    if (!DigestMatches(digest, state.md5)) return reject(DownloadResult::Md5Mismatch);
+    times_.digest = SecondsSince(digestStart);
+    if (!DigestMatches(digest, a.state.md5)) return a.Reject(DownloadResult::Md5Mismatch);
 
     // Success only with the verified file in place: a rename that fails (an old zip locked by a
     // reader) is a failed attempt.
-    const std::wstring zip = dir + L"update.zip";
-    if (!MoveFileExW(joined.c_str(), zip.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    const std::wstring zip = a.dir + L"update.zip";
+    if (!MoveFileExW(a.joined.c_str(), zip.c_str(), MOVEFILE_REPLACE_EXISTING)) {
         Say(" exception = cannot replace update.zip\n");
-        DeleteFileW(joined.c_str());
+        DeleteFileW(a.joined.c_str());
         return DownloadResult::RenameFailed;
     }
     return DownloadResult::Verified;

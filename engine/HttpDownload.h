@@ -12,6 +12,7 @@
 
 class HttpTransfer;
 class JoinedFile;
+struct DownloadAttempt;
 
 // Progress and result of the download. The download thread changes downloaded and total under
 // g_httpMutex; readers copy the record under it (see Downloader::GetState).
@@ -129,6 +130,15 @@ public:
 private:
     bool Track(HttpTransfer* transfer);
     void Untrack(HttpTransfer* transfer);
+
+    // The phases of an attempt after the probe. Each returns 0 when the next one may run,
+    // otherwise the attempt's result.
+    // Starts the parts with their watchdog and digest and waits until every part has ended.
+    int32_t TransferParts(DownloadAttempt& attempt, const std::string& host, const std::string& path);
+    // Joins the part files and checks the joined file's length.
+    int32_t JoinParts(DownloadAttempt& attempt);
+    // Checks the digest and puts the file in place as "update.zip".
+    int32_t VerifyAndPlace(DownloadAttempt& attempt);
 
     HttpTimings timings_;
     AttemptTimes times_;

@@ -426,4 +426,26 @@ TEST(ZipReader, MutationLoopNeverCrashesOrHangs) {
     EXPECT_GT(opened, 0);
 }
 
+// A walk that stopped at a damaged central header must not leave the entry before it standing in
+// for the damaged one: asking for it again fails again, whichever way it is extracted.
+TEST(ZipReader, ADamagedEntryStaysDamagedWhenAskedForAgain) {
+    const ZipImage base = SmallArchive();
+    std::string bytes = base.bytes;
+    coretest::Put32(bytes, base.central[1], 0x12345678);
+    GuardedBytes mem(bytes);
+    Archive a(OpenZipArchive(mem.data(), mem.size(), kZipFromMemory));
+    ASSERT_NE(a, nullptr);
+    testutil::TempDir dir(L"zd");
+    const std::wstring out = dir / L"out.bin";
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        char buffer[64] = {};
+        EXPECT_EQ(ExtractZipEntry(a.get(), 1, buffer, sizeof(buffer), kZipToMemory), kZipMemoryExtractFailed);
+        EXPECT_EQ(std::string(buffer, 10), std::string(10, '\0'));
+        EXPECT_EQ(ExtractZipEntry(a.get(), 1, const_cast<wchar_t*>(out.c_str()), 0, kZipToFile), kZipLocalHeaderMismatch);
+        EXPECT_EQ(GetFileAttributesW(out.c_str()), INVALID_FILE_ATTRIBUTES);
+    }
+    EXPECT_EQ(ReadEntry(a.get(), L"a.txt").data, "0123456789");
+}
+
 }  // namespace
