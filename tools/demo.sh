@@ -11,9 +11,4 @@ BUILD=${TOLU_BUILD:-$here/build}
 export TOLU_BUILD=$BUILD
 bash "$here/tools/build.sh"
 export TOLU_HERE=$here TOLU_X64=$BUILD/x86_64
-# Wine's desktop keeps the display it started with, so the prefix starts inside the X server.
-bash "$here/tools/with-xvfb.sh" bash -c '
-  set -euo pipefail
-  bash "$TOLU_HERE/tools/wine-prefix.sh" start "$TOLU_X64"
-  trap '"'"'bash "$TOLU_HERE/tools/wine-prefix.sh" stop "$TOLU_X64"'"'"' EXIT
-  bash "$TOLU_HERE/tools/demo-run.sh"'
+bash "$here/tools/with-wine.sh" "$TOLU_X64" bash "$here/tools/demo-run.sh"

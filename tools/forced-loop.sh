@@ -13,17 +13,12 @@ BUILD=${TOLU_BUILD:-$here/build}
 B=$BUILD/x86_64
 runs=${1:-30}
 
-if [ -z "${TOLU_FORCED_LOOP_DISPLAY:-}" ]; then
+if [ "${TOLU_WINE_BUILD:-}" != "$(realpath -m "$B")" ]; then
   echo "[loop] building"
   TOLU_BUILD=$BUILD bash "$here/tools/build.sh" >"$BUILD/forced-loop-build.log" 2>&1 ||
     { tail -30 "$BUILD/forced-loop-build.log" >&2; exit 1; }
-  export TOLU_FORCED_LOOP_DISPLAY=1 TOLU_BUILD=$BUILD
-  # The prefix keeps the display it was started with, so it starts inside this X server.
-  exec bash "$here/tools/with-xvfb.sh" bash -c '
-    set -euo pipefail
-    bash "$0/tools/wine-prefix.sh" start "$1"
-    trap '"'"'bash "$0/tools/wine-prefix.sh" stop "$1"'"'"' EXIT
-    bash "$0/tools/forced-loop.sh" "$2"' "$here" "$B" "$runs"
+  export TOLU_BUILD=$BUILD
+  exec bash "$here/tools/with-wine.sh" "$B" bash "$0" "$runs"
 fi
 
 export WINEPREFIX="$B/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='

@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "TestUtil.h"
+
 namespace testutil {
 
 ChildProcess::~ChildProcess() {
@@ -35,15 +37,13 @@ bool ChildProcess::WaitExit(DWORD ms, DWORD* exitCode) {
 }
 
 bool WaitForFile(const std::wstring& path, DWORD ms) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        WIN32_FILE_ATTRIBUTE_DATA data;
-        if (GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) &&
-            (data.nFileSizeLow != 0 || data.nFileSizeHigh != 0))
-            return true;
-        if (GetTickCount() - start > ms) return false;
-        Sleep(20);
-    }
+    return WaitUntil(
+        [&path] {
+            WIN32_FILE_ATTRIBUTE_DATA data;
+            return GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) &&
+                   (data.nFileSizeLow != 0 || data.nFileSizeHigh != 0);
+        },
+        ms);
 }
 
 std::wstring UniqueName(const wchar_t* stem) {

@@ -25,6 +25,24 @@ std::wstring Widen(const std::string& s) {
     return out;
 }
 
+bool WaitUntil(const std::function<bool()>& done, DWORD ms) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start >= ms) return done();
+        Sleep(20);
+    }
+    return true;
+}
+
+bool IsPainted(HWND h) {
+    if (!IsWindowVisible(h)) return false;
+    if (GetWindowThreadProcessId(h, nullptr) != GetCurrentThreadId()) {
+        DWORD_PTR ignored = 0;
+        if (SendMessageTimeoutW(h, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &ignored) == 0) return false;
+    }
+    return GetUpdateRect(h, nullptr, FALSE) == FALSE;
+}
+
 TempDir::TempDir(const std::wstring& hint) {
     wchar_t base[MAX_PATH];
     GetTempPathW(MAX_PATH, base);

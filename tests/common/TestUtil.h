@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,15 @@ struct RunResult {
 // most timeoutMs; extraEnv holds NAME=VALUE entries added to this process's environment.
 RunResult Run(const std::wstring& exe, const std::wstring& args, DWORD timeoutMs = 30000,
               const std::vector<std::wstring>& extraEnv = {});
+
+// Polls `done` until it answers true or ms pass; asks once more at the bound, so a condition met
+// just then still counts.
+bool WaitUntil(const std::function<bool()>& done, DWORD ms);
+
+// True when h is shown and has nothing left to paint. A window of another thread is first made to
+// handle what was sent to it before (a WM_NULL round trip), so its thread is back at its queue and
+// a paint asked for meanwhile is in the update region; the caller pumps its own windows.
+bool IsPainted(HWND h);
 
 // A key under HKEY_CURRENT_USER that is deleted with its subkeys at the end.
 class ScopedUserKey {

@@ -59,16 +59,23 @@ POINT CloseButton(HWND h) {
     return found;
 }
 
+// The window's own title bar and body are on the screen, rather than what was there before it.
+bool FrameShown(const Shot& s) {
+    return s.height > 10 && s.At(5, 5) == kTitleBlue && s.At(5, s.height - 5) == kBodyGrey;
+}
+
 // The progress window exists (and is briefly visible where the system put it) before the
 // updater places it in the corner of the work area.
 void WaitPlacedInTheCorner(HWND progress) {
-    RECT work{}, rc{};
+    RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    for (int i = 0; i < 100; ++i) {
-        GetWindowRect(progress, &rc);
-        if (rc.right == work.right - work.left && IsWindowVisible(progress)) return;
-        Sleep(50);
-    }
+    testutil::WaitUntil(
+        [&] {
+            RECT rc{};
+            GetWindowRect(progress, &rc);
+            return rc.right == work.right - work.left && IsWindowVisible(progress);
+        },
+        5000);
 }
 
 // One client folder laid out as on a classroom PC: <root>\Client\ with the stand-in client, its
@@ -172,8 +179,9 @@ TEST_F(UpdaterRun, InstallNowStopsTheClientAndStartsTheLauncher) {
     EXPECT_TRUE(sent);
 
     ASSERT_TRUE(testutil::WaitForFile(temp + L"\\update.zip", 20000));
-    Sleep(2500);  // the next progress tick swaps in the install button
-    const Shot shot = Capture(progress);
+    // The next progress tick swaps in the install button: the bar is gone from its place.
+    const Shot shot =
+        CaptureWhen(progress, 15000, [](const Shot& s) { return FrameShown(s) && s.At(60, 75) == kBodyGrey; });
     SaveBmp(shot, L"updater-ready.bmp");
     EXPECT_EQ(shot.At(5, 5), kTitleBlue);
     EXPECT_EQ(shot.At(5, 50), kBodyGrey);
@@ -187,8 +195,7 @@ TEST_F(UpdaterRun, InstallNowStopsTheClientAndStartsTheLauncher) {
     wchar_t doneTitle[64] = {};
     GetWindowTextW(done, doneTitle, 64);
     EXPECT_STREQ(doneTitle, L"升级程序");
-    Sleep(300);
-    const Shot doneShot = Capture(done);
+    const Shot doneShot = CaptureWhen(done, 5000, FrameShown);
     SaveBmp(doneShot, L"update-complete-zh-CN.bmp");
     EXPECT_EQ(doneShot.At(5, 5), kTitleBlue);
     EXPECT_EQ(doneShot.At(5, 100), kBodyGrey);
@@ -244,8 +251,7 @@ TEST_F(UpdaterRun, ForcedUpdateNoticeUnpackAndTellTheClient) {
     RECT rc{};
     GetWindowRect(notice, &rc);
     EXPECT_EQ(rc.right - rc.left, 310);
-    Sleep(300);
-    const Shot noticeShot = Capture(notice);
+    const Shot noticeShot = CaptureWhen(notice, 5000, FrameShown);
     SaveBmp(noticeShot, L"notice-en-US.bmp");
     wchar_t noticeTitle[64] = {};
     GetWindowTextW(notice, noticeTitle, 64);
@@ -264,8 +270,7 @@ TEST_F(UpdaterRun, ForcedUpdateNoticeUnpackAndTellTheClient) {
     // A forced job installs by itself once the download is done.
     HWND done = WaitWindow(L"kesh_updater_launch_wnd_class_name", updater.pid(), 40000);
     ASSERT_NE(done, nullptr);
-    Sleep(300);
-    const Shot doneShot = Capture(done);
+    const Shot doneShot = CaptureWhen(done, 5000, FrameShown);
     SaveBmp(doneShot, L"update-complete-en-US.bmp");
     wchar_t doneTitle[64] = {};
     GetWindowTextW(done, doneTitle, 64);
@@ -340,9 +345,8 @@ TEST_F(UpdaterRun, GivingUpTellsTheClientOnceAndShowsClose) {
     GetWindowTextW(progress, title, 64);
     EXPECT_STREQ(title, L"Update Program");
 
-    const DWORD t0 = GetTickCount();
-    while (ReadText(record).find("6d7367313a30") == std::string::npos && GetTickCount() - t0 < 90000) Sleep(200);
-    Sleep(1500);
+    testutil::WaitUntil([&] { return ReadText(record).find("6d7367313a30") != std::string::npos; }, 90000);
+    Sleep(1500);  // and no second one comes
     const std::string told = ReadText(record);
     size_t count = 0;
     for (size_t at = told.find("6d7367313a30"); at != std::string::npos; at = told.find("6d7367313a30", at + 1)) ++count;
@@ -357,7 +361,7 @@ TEST_F(UpdaterRun, GivingUpTellsTheClientOnceAndShowsClose) {
     ASSERT_GT(close.x, 0) << "close button not shown";
     Click(progress, close.x, close.y);
     EXPECT_EQ(ExitCode(updater, 15000), 0u);
-    Sleep(300);
+    Sleep(300);  // nothing more comes after the end
     const std::string after = ReadText(record);
     EXPECT_EQ(after.find("6d7367313a30", after.find("6d7367313a30") + 1), std::string::npos) << after;
 }
@@ -369,7 +373,7 @@ TEST_F(UpdaterRun, SkipDuringADownloadEndsCleanly) {
     HWND progress = WaitWindow(L"kesh_updater_wnd_class_name", updater.pid(), 15000);
     ASSERT_NE(progress, nullptr);
     WaitPlacedInTheCorner(progress);
-    Sleep(1500);  // laid out and painted
+    WaitPainted(progress, 10000);
     // A click that lands while the window is still busy is made again.
     DWORD code = STILL_ACTIVE;
     for (int i = 0; i < 4 && code == STILL_ACTIVE; ++i) {
@@ -400,8 +404,10 @@ TEST_F(UpdaterRun, ProgressWindowInBothLanguagesAndEscape) {
         GetWindowTextW(progress, title, 64);
         EXPECT_STREQ(title, c.title);
         WaitPlacedInTheCorner(progress);
-        Sleep(1500);  // the first tick has drawn the text and the bar
-        const Shot shot = Capture(progress);
+        // The first tick writes the tips (the label starts empty) and draws the bar.
+        const Shot shot = CaptureWhen(progress, 10000, [](const Shot& s) {
+            return FrameShown(s) && s.Count(kBodyGrey, RECT{10, 30, 300, 60}) < 290 * 30 - 50;
+        });
         SaveBmp(shot, std::wstring(L"progress-") + c.language + L".bmp");
         EXPECT_EQ(shot.At(5, 5), kTitleBlue);
         EXPECT_EQ(shot.At(5, 50), kBodyGrey);
@@ -415,7 +421,8 @@ TEST_F(UpdaterRun, ProgressWindowInBothLanguagesAndEscape) {
         // Escape closes the window the way closing it does: the client is told "msg1:0".
         Key(progress, VK_ESCAPE);
         EXPECT_EQ(ExitCode(updater, 15000), 0u);
-        Sleep(300);
+        // The client records what it was told a moment after the updater wrote it.
+        testutil::WaitUntil([&] { return ReadText(record).find(" 6 6d7367313a30") != std::string::npos; }, 5000);
         const std::string told = ReadText(record);
         EXPECT_NE(told.find(" 6 6d7367313a30"), std::string::npos) << told;
         DeleteFileW(record.c_str());
@@ -435,13 +442,12 @@ TEST_F(UpdaterRun, ForcedUpdateWhoseUnpackFailsShowsTheFailureNotice) {
                               Narrow(target) + "\" -clientexe=\"" + Narrow(client + L"\\" + launchName) + "\"");
     HWND notice = WaitWindow(L"kesh_updater_tips_wnd_class_name", updater.pid(), 15000);
     ASSERT_NE(notice, nullptr);
-    Sleep(300);
-    const Shot noticeShot = Capture(notice);
+    const Shot noticeShot = CaptureWhen(notice, 5000, FrameShown);
     SaveBmp(noticeShot, L"notice-zh-CN.bmp");
     EXPECT_EQ(noticeShot.At(5, 5), kTitleBlue);
     EXPECT_GT(noticeShot.Count(kTitleBlue, RECT{225, 60, 310, 100}), 300);  // the confirm button
     Key(notice, VK_RETURN);
-    for (int i = 0; i < 100 && IsWindow(notice); ++i) Sleep(50);
+    testutil::WaitUntil([notice] { return !IsWindow(notice); }, 5000);
     ASSERT_FALSE(IsWindow(notice));
 
     const auto start = std::chrono::steady_clock::now();

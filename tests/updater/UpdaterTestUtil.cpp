@@ -1,5 +1,7 @@
 #include "UpdaterTestUtil.h"
 
+#include "TestUtil.h"
+
 namespace updatertest {
 
 namespace {
@@ -16,27 +18,29 @@ DWORD ExitCode(Proc& p, DWORD ms) {
 }
 
 HWND WaitWindow(const wchar_t* cls, DWORD pid, DWORD ms, bool visibleOnly) {
-    const DWORD t0 = GetTickCount();
-    do {
-        FindData d{cls, pid, nullptr};
-        EnumWindows(
-            [](HWND h, LPARAM l) -> BOOL {
-                FindData* d = reinterpret_cast<FindData*>(l);
-                wchar_t name[128] = {};
-                GetClassNameW(h, name, 128);
-                DWORD owner = 0;
-                GetWindowThreadProcessId(h, &owner);
-                if (owner == d->pid && wcscmp(name, d->cls) == 0) {
-                    d->found = h;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&d));
-        if (d.found != nullptr && (!visibleOnly || IsWindowVisible(d.found))) return d.found;
-        Sleep(50);
-    } while (GetTickCount() - t0 < ms);
-    return nullptr;
+    HWND found = nullptr;
+    const bool seen = testutil::WaitUntil(
+        [&] {
+            FindData d{cls, pid, nullptr};
+            EnumWindows(
+                [](HWND h, LPARAM l) -> BOOL {
+                    FindData* d = reinterpret_cast<FindData*>(l);
+                    wchar_t name[128] = {};
+                    GetClassNameW(h, name, 128);
+                    DWORD owner = 0;
+                    GetWindowThreadProcessId(h, &owner);
+                    if (owner == d->pid && wcscmp(name, d->cls) == 0) {
+                        d->found = h;
+                        return FALSE;
+                    }
+                    return TRUE;
+                },
+                reinterpret_cast<LPARAM>(&d));
+            found = d.found;
+            return found != nullptr && (!visibleOnly || IsWindowVisible(found));
+        },
+        ms);
+    return seen ? found : nullptr;
 }
 
 void Click(HWND h, int x, int y) {
@@ -56,18 +60,29 @@ void AltF4(HWND h) {
 
 bool Drain(HWND h, DWORD ms) {
     const auto seen = [h, ms](bool iconic) {
-        const DWORD t0 = GetTickCount();
-        for (;;) {
-            if (!IsWindow(h)) return false;
-            if ((IsIconic(h) != FALSE) == iconic) return true;
-            if (GetTickCount() - t0 > ms) return false;
-            Sleep(20);
-        }
+        return testutil::WaitUntil([h, iconic] { return !IsWindow(h) || (IsIconic(h) != FALSE) == iconic; }, ms) &&
+               IsWindow(h);
     };
     PostMessageW(h, WM_SYSCOMMAND, SC_MINIMIZE, 0);
     if (!seen(true)) return false;
     PostMessageW(h, WM_SYSCOMMAND, SC_RESTORE, 0);
     return seen(false);
+}
+
+bool WaitPainted(HWND h, DWORD ms) {
+    return testutil::WaitUntil([h] { return testutil::IsPainted(h); }, ms);
+}
+
+Shot CaptureWhen(HWND h, DWORD ms, const std::function<bool(const Shot&)>& ready) {
+    Shot shot;
+    const bool seen = testutil::WaitUntil(
+        [&] {
+            if (!testutil::IsPainted(h)) return false;
+            shot = Capture(h);
+            return ready(shot);
+        },
+        ms);
+    return seen ? shot : Capture(h);
 }
 
 int Shot::Count(uint32_t c, RECT r) const {

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,12 @@ struct Shot {
 Shot Capture(HWND h);
 // Writes the shot as a 24-bit BMP (for people looking at a failure).
 bool SaveBmp(const Shot& shot, const std::wstring& path);
+// Waits until h is shown and painted (testutil::IsPainted), at most ms.
+bool WaitPainted(HWND h, DWORD ms);
+// The first capture of h, once painted, that `ready` accepts: a painted window reaches the screen
+// a moment later, so the pixels at a known spot tell when they are there. After ms, whatever the
+// screen shows then.
+Shot CaptureWhen(HWND h, DWORD ms, const std::function<bool(const Shot&)>& ready);
 void Key(HWND h, WPARAM vk);
 // Alt+F4 as it reaches the window with the keyboard focus (the Alt key held).
 void AltF4(HWND h);

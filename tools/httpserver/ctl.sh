@@ -4,10 +4,11 @@
 set -euo pipefail
 cmd=$1 dir=$2
 here=$(cd "$(dirname "$0")" && pwd)
+. "$here/pidfile.sh"
 case $cmd in
   start)
     # A server left by an interrupted run of this tree goes first.
-    [ -f "$dir/pid" ] && { kill "$(cat "$dir/pid")" 2>/dev/null || true; rm -f "$dir/pid"; }
+    stop_started "$dir"
     mkdir -p "$dir"
     rm -rf "$dir/port" "$dir/log"
     nohup python3 "$here/server.py" --dir "$dir" >"$dir/server.out" 2>&1 </dev/null &
@@ -18,9 +19,6 @@ case $cmd in
     done
     echo "[httpserver] did not start" >&2; cat "$dir/server.out" >&2; exit 1 ;;
   stop)
-    if [ -f "$dir/pid" ]; then
-      pid=$(cat "$dir/pid"); rm -f "$dir/pid"
-      kill "$pid" 2>/dev/null || true
-    fi ;;
+    stop_started "$dir" ;;
   *) echo "usage: $0 start|stop <dir>" >&2; exit 2 ;;
 esac

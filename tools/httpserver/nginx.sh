@@ -6,10 +6,11 @@
 set -euo pipefail
 cmd=$1 dir=$2 size=${3:-1048579}
 here=$(cd "$(dirname "$0")" && pwd)
+. "$here/pidfile.sh"
 case $cmd in
   start)
     # A server left by an interrupted run of this tree goes first.
-    [ -f "$dir/pid" ] && { kill "$(cat "$dir/pid")" 2>/dev/null || true; rm -f "$dir/pid"; }
+    stop_started "$dir"
     mkdir -p "$dir/www" "$dir/tmp"
     rm -f "$dir/port" "$dir/md5"
     python3 "$here/content.py" "$dir/www/u.zip" "$size" >"$dir/md5"
@@ -50,9 +51,6 @@ CONF
     done
     echo "[nginx] did not start" >&2; cat "$dir/nginx.out" "$dir/error.log" >&2 || true; exit 1 ;;
   stop)
-    if [ -f "$dir/pid" ]; then
-      pid=$(cat "$dir/pid"); rm -f "$dir/pid"
-      kill "$pid" 2>/dev/null || true
-    fi ;;
+    stop_started "$dir" ;;
   *) echo "usage: $0 start|stop <dir> [size]" >&2; exit 2 ;;
 esac

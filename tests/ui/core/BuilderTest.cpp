@@ -196,7 +196,7 @@ TEST_F(BuilderTest, BuildIntoAShownWindowBindsTheNewControls) {
     auto paint = [&] {
         InvalidateRect(window.GetHWND(), nullptr, FALSE);
         UpdateWindow(window.GetHWND());
-        livetest::PumpFor(20);
+        livetest::WaitPainted(window.GetHWND());
         return livetest::PrintClient(window.GetHWND());
     };
     paint();

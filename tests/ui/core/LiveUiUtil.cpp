@@ -2,6 +2,9 @@
 
 #include <cstdlib>
 
+// This library is built without the test programs' include folder.
+#include "../../common/TestUtil.h"
+
 namespace livetest {
 
 using Veneer::CControlUI;
@@ -78,6 +81,10 @@ bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
 }
 
 void PumpFor(DWORD ms) { PumpUntil(nullptr, ms); }
+
+bool WaitPainted(HWND hwnd, DWORD ms) {
+    return PumpUntil([hwnd] { return testutil::IsPainted(hwnd); }, ms);
+}
 
 namespace {
 

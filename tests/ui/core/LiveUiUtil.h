@@ -58,6 +58,8 @@ private:
 void PumpFor(DWORD ms);
 // Runs messages until `done` answers true or `ms` pass; answers `done()`.
 bool PumpUntil(const std::function<bool()>& done, DWORD ms);
+// Runs messages until `hwnd` is shown with nothing left to paint, or `ms` pass.
+bool WaitPainted(HWND hwnd, DWORD ms = 5000);
 
 // The window's client area as printed through WM_PRINTCLIENT, top-down 0xAARRGGBB words.
 struct Pixels {

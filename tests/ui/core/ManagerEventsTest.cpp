@@ -61,20 +61,20 @@ protected:
     void Settle() {
         InvalidateRect(win.GetHWND(), nullptr, FALSE);
         ASSERT_TRUE(livetest::PumpUntil([&] { return Count(L"windowinit:root") > 0; }, 5000));
-        livetest::PumpFor(30);
+        livetest::WaitPainted(win.GetHWND());
     }
     // Lays out and paints what changed since.
     void Repaint() {
         InvalidateRect(win.GetHWND(), nullptr, FALSE);
         UpdateWindow(win.GetHWND());
-        livetest::PumpFor(30);
+        livetest::WaitPainted(win.GetHWND());
     }
     int Count(const std::wstring& note) const {
         return static_cast<int>(std::count(win.notes.begin(), win.notes.end(), note));
     }
     void Key(UINT message, WPARAM key) {
         PostMessageW(win.GetHWND(), message, key, 0);
-        livetest::PumpFor(30);
+        livetest::WaitPainted(win.GetHWND());
     }
     void SetShift(bool down) {
         BYTE state[256];
@@ -112,7 +112,7 @@ TEST_F(LiveWindowTest, ClickNeedsPressAndReleaseInside) {
             if (s.action == 'm') livetest::MouseMove(win.GetHWND(), s.x, s.y);
             if (s.action == 'u') livetest::MouseUp(win.GetHWND(), s.x, s.y);
         }
-        livetest::PumpFor(20);
+        livetest::WaitPainted(win.GetHWND());
         EXPECT_EQ(Count(L"click:ok"), c.clicks) << c.what;
         EXPECT_FALSE(win.Manager().IsCaptured()) << c.what;
     }
@@ -340,7 +340,7 @@ TEST_F(LiveWindowTest, WindowInitOnceAndNoRepaintWhenIdle) {
     for (int i = 0; i < 3; ++i) {
         SetWindowPos(win.GetHWND(), nullptr, 0, 0, 320 + i * 10, 220, SWP_NOMOVE | SWP_NOZORDER);
         InvalidateRect(win.GetHWND(), nullptr, FALSE);
-        livetest::PumpFor(30);
+        livetest::WaitPainted(win.GetHWND());
     }
     EXPECT_EQ(Count(L"windowinit:root"), 1);
     EXPECT_EQ(root->GetPos().right, 340) << "the root follows the client size";
@@ -392,7 +392,7 @@ TEST_F(LiveWindowTest, QueuedNotificationsArriveLaterAndSurviveTheirSender) {
     livetest::Detach(root, gone);
     delete gone;
     PostMessageW(win.GetHWND(), WM_NULL, 0, 0);
-    livetest::PumpFor(50);
+    livetest::WaitPainted(win.GetHWND());
     ASSERT_EQ(win.notes.size(), 2u);
     EXPECT_EQ(win.notes[0], L"later:keep");
     EXPECT_EQ(win.notes[1], L"later:");

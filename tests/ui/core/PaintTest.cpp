@@ -36,7 +36,7 @@ protected:
     Pixels Print() {
         InvalidateRect(win.GetHWND(), nullptr, FALSE);
         UpdateWindow(win.GetHWND());
-        livetest::PumpFor(20);
+        livetest::WaitPainted(win.GetHWND());
         return livetest::PrintClient(win.GetHWND());
     }
     // A one-colour PNG in the test's folder; its full path serves as the image name.

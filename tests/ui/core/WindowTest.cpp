@@ -53,7 +53,7 @@ bool Closed(HWND hwnd) {
 TEST(SkinnedWindow, LayoutFromTheResourceSkinAppearsAndHitTests) {
     SkinWindow w(L"main.xml", 102);
     ASSERT_TRUE(w.Open());
-    livetest::PumpFor(200);
+    livetest::WaitPainted(w);
     ASSERT_NE(w.GetManager().GetRoot(), nullptr);
     // The frame is the layout's own: no caption bits are left.
     EXPECT_EQ(::GetWindowLongPtrW(w, GWL_STYLE) & WS_CAPTION, 0);
@@ -108,7 +108,7 @@ bool Noted(const std::vector<std::wstring>& notes, const wchar_t* note) {
 TEST(SkinnedWindow, LayoutResourceScrollBarAndCaptionButtons) {
     RecordingWindow w(L"201", 0, WindowImplBase::kSkinXmlResource);
     ASSERT_TRUE(w.Open());
-    livetest::PumpFor(200);
+    livetest::WaitPainted(w);
     CWindowManagerUI& m = w.GetManager();
     ASSERT_NE(m.GetRoot(), nullptr);
 
@@ -119,7 +119,7 @@ TEST(SkinnedWindow, LayoutResourceScrollBarAndCaptionButtons) {
     livetest::MouseMove(w, 195, 8);
     livetest::MouseDown(w, 195, 8);
     livetest::MouseUp(w, 195, 8);
-    livetest::PumpFor(100);
+    livetest::WaitPainted(w);
     EXPECT_EQ(static_cast<CScrollBarUI*>(bar->QueryPart(L"ScrollBar"))->GetScrollPos(), 10);
     EXPECT_TRUE(Noted(w.notes, L"scroll:bar"));
 
@@ -134,7 +134,7 @@ TEST(SkinnedWindow, LayoutResourceScrollBarAndCaptionButtons) {
     livetest::MouseMove(w, 100, 25);
     livetest::MouseDown(w, 100, 25);
     livetest::MouseUp(w, 100, 25);
-    livetest::PumpFor(200);
+    livetest::PumpUntil([&] { return ::IsZoomed(w) != FALSE; }, 3000);
     EXPECT_TRUE(::IsZoomed(w));
     EXPECT_FALSE(m.LocateControl(L"maxbtn")->IsVisible());
     EXPECT_TRUE(m.LocateControl(L"restorebtn")->IsVisible());
@@ -144,7 +144,7 @@ TEST(SkinnedWindow, LayoutResourceScrollBarAndCaptionButtons) {
 TEST(SkinnedWindow, SeparatorDragPreviewsThenResizes) {
     SkinWindow w(L"separator.xml", 102);
     ASSERT_TRUE(w.Open());
-    livetest::PumpFor(200);
+    livetest::WaitPainted(w);
     CControlUI* top = w.GetManager().LocateControl(L"top");
     ASSERT_NE(top, nullptr);
     ASSERT_EQ(top->GetHeight(), 40);
@@ -152,7 +152,7 @@ TEST(SkinnedWindow, SeparatorDragPreviewsThenResizes) {
     livetest::MouseMove(w, 100, 38);
     livetest::MouseDown(w, 100, 38);
     livetest::MouseMove(w, 100, 58);
-    livetest::PumpFor(100);
+    livetest::WaitPainted(w);
     // While dragging only a translucent band shows where the edge will go. The band is
     // painted over the finished frame, so it is read from the screen.
     ::UpdateWindow(w);
@@ -166,7 +166,7 @@ TEST(SkinnedWindow, SeparatorDragPreviewsThenResizes) {
 
     livetest::MouseMove(w, 100, 150);  // past the maximum height
     livetest::MouseUp(w, 100, 150);
-    livetest::PumpFor(100);
+    livetest::WaitPainted(w);
     EXPECT_EQ(top->GetHeight(), 90);
     const livetest::Pixels px = livetest::PrintClient(w);
     EXPECT_EQ(px.At(100, 50), 0x00FF00u);
@@ -177,7 +177,7 @@ TEST(SkinnedWindow, SeparatorDragPreviewsThenResizes) {
 TEST(SkinnedWindow, EscapeCloses) {
     SkinWindow w(L"main.xml", 102);
     ASSERT_TRUE(w.Open());
-    livetest::PumpFor(100);
+    livetest::WaitPainted(w);
     const HWND hwnd = w.GetHWND();
     ::PostMessageW(hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_TRUE(Closed(hwnd));
@@ -186,7 +186,7 @@ TEST(SkinnedWindow, EscapeCloses) {
 TEST(SkinnedWindow, MissingSkinResourceLeavesAnEmptyWindow) {
     SkinWindow w(L"main.xml", 777);
     ASSERT_TRUE(w.Open());
-    livetest::PumpFor(100);
+    livetest::WaitPainted(w);
     EXPECT_TRUE(::IsWindow(w.GetHWND()));
     EXPECT_EQ(w.GetManager().GetRoot(), nullptr);
     ::DestroyWindow(w.GetHWND());
