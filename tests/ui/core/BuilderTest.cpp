@@ -126,7 +126,7 @@ TEST_F(BuilderTest, ControlsWithoutAnOwnerAreDeleted) {
         CControlUI* root = builder.Create(c.xml);
         ASSERT_NE(root, nullptr);
         EXPECT_EQ(CountedControl::live, c.liveAfterBuild);
-        if (wcsstr(c.xml, L"WIDTH")) EXPECT_EQ(root->GetDeclaredWidth(), 7);
+        if (wcsstr(c.xml, L"WIDTH")) { EXPECT_EQ(root->GetDeclaredWidth(), 7); }
         delete root;
         EXPECT_EQ(CountedControl::live, 0);
     }
@@ -284,8 +284,8 @@ TEST_F(BuilderTest, UpdaterSkinLayoutsBuild) {
             SCOPED_TRACE(testutil::Narrow(n.name));
             CControlUI* control = m.LocateControl(n.name);
             ASSERT_NE(control, nullptr);
-            if (n.width >= 0) EXPECT_EQ(control->GetWidth(), n.width);
-            if (n.height >= 0) EXPECT_EQ(control->GetHeight(), n.height);
+            if (n.width >= 0) { EXPECT_EQ(control->GetWidth(), n.width); }
+            if (n.height >= 0) { EXPECT_EQ(control->GetHeight(), n.height); }
         }
     }
     window.Close();

@@ -2,8 +2,7 @@
 
 #include <cstdlib>
 
-// This library is built without the test programs' include folder.
-#include "../../common/TestUtil.h"
+#include "TestUtil.h"
 
 namespace livetest {
 
