@@ -157,6 +157,7 @@ RunResult Run(const std::wstring& exe, const std::wstring& args, DWORD timeoutMs
     const BOOL ok = CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, TRUE,
                                    CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW,
                                    envBlock.empty() ? nullptr : &envBlock[0], nullptr, &si, &pi);
+    if (!ok) result.startError = GetLastError();
     CloseHandle(writeEnd);
     if (!ok) {
         CloseHandle(readEnd);

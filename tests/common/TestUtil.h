@@ -37,6 +37,7 @@ std::wstring SelfDir();
 
 struct RunResult {
     bool started = false;
+    DWORD startError = 0;  // GetLastError of a failed start
     DWORD exitCode = 0;
     bool timedOut = false;
     std::string output;  // standard output and error together

@@ -118,7 +118,7 @@ TEST(KillClient, StopsTheConfiguredClient) {
         const DWORD start = GetTickCount();
         const testutil::RunResult run = testutil::Run(probe, L"");
         const DWORD elapsed = GetTickCount() - start;
-        ASSERT_TRUE(run.started);
+        ASSERT_TRUE(run.started) << "error " << run.startError;
         EXPECT_NE(run.output.find("result=" + std::to_string(c.result)), std::string::npos) << run.output;
         EXPECT_NE(run.output.find(c.log), std::string::npos) << run.output;
         EXPECT_GE(elapsed, c.minMs);
