@@ -6,6 +6,7 @@
 #include "TextConv.h"
 #include "ZipDwCfg.h"
 #include "ClientProcess.h"
+#include "ControlRegistry.h"
 #include "TipsBoxWnd.h"
 #include "UpdaterWnd.h"
 #include "WindowManagerUI.h"
@@ -103,6 +104,7 @@ bool CUpdaterApp::Run(const wchar_t* cmdLine) {
     StartPipeServer();
 
     Veneer::CWindowManagerUI::SetInstance(instance);
+    Veneer::RegisterFurtherControls();
     Veneer::CWindowManagerUI::SetSkinRoot(Veneer::CWindowManagerUI::GetExeFolder().GetData());
 
     if (job.forcedupdate == 1) {
