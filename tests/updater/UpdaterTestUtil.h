@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ChildProcess.h"
+#include "ScreenShot.h"
 
 namespace updatertest {
 
@@ -21,24 +22,12 @@ HWND WaitWindow(const wchar_t* cls, DWORD pid, DWORD ms, bool visibleOnly = true
 
 void Click(HWND h, int x, int y);
 
-// The window's pixels as they are on the screen (0x00RRGGBB, row by row from the top).
-struct Shot {
-    int width = 0;
-    int height = 0;
-    std::vector<uint32_t> pixels;
-    uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
-    // Pixels of colour c within the rectangle.
-    int Count(uint32_t c, RECT r) const;
-};
-Shot Capture(HWND h);
-// Writes the shot as a 24-bit BMP (for people looking at a failure).
-bool SaveBmp(const Shot& shot, const std::wstring& path);
+using testutil::Capture;
+using testutil::CaptureWhen;
+using testutil::SaveBmp;
+using testutil::Shot;
 // Waits until h is shown and painted (testutil::IsPainted), at most ms.
 bool WaitPainted(HWND h, DWORD ms);
-// The first capture of h, once painted, that `ready` accepts: a painted window reaches the screen
-// a moment later, so the pixels at a known spot tell when they are there. After ms, whatever the
-// screen shows then.
-Shot CaptureWhen(HWND h, DWORD ms, const std::function<bool(const Shot&)>& ready);
 void Key(HWND h, WPARAM vk);
 // Alt+F4 as it reaches the window with the keyboard focus (the Alt key held).
 void AltF4(HWND h);
