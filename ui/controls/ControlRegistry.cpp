@@ -1,6 +1,9 @@
 #include "ControlRegistry.h"
 
+#include "ChildLayoutUI.h"
 #include "ControlFactory.h"
+#include "TabLayoutUI.h"
+#include "TileLayoutUI.h"
 
 namespace Veneer {
 
@@ -18,7 +21,9 @@ void RegisterFurtherControls() {
         const wchar_t* element;
         ControlCreator creator;
     } kControls[] = {
-        {nullptr, nullptr},  // (placeholder: each control family adds its rows)
+        {L"TileLayout", &Make<CTileLayoutUI>},
+        {L"TabLayout", &Make<CTabLayoutUI>},
+        {L"ChildLayout", &Make<CChildLayoutUI>},
     };
     for (const auto& row : kControls)
         if (row.element != nullptr) CControlFactory::Register(row.element, row.creator);

@@ -1,0 +1,26 @@
+#include "LayoutWindow.h"
+
+#include "ControlRegistry.h"
+#include "LayoutBuilder.h"
+
+namespace layouttest {
+
+bool LayoutWindow::Open(const wchar_t* xml, int w, int h) {
+    Veneer::RegisterFurtherControls();
+    if (!window.Open(40, 40, w, h)) return false;
+    Veneer::CLayoutBuilder builder;
+    Veneer::CControlUI* root = builder.Create(xml, nullptr, nullptr, &Manager());
+    if (root == nullptr) return false;
+    Manager().AttachRoot(root);
+    Paint();
+    return true;
+}
+
+livetest::Pixels LayoutWindow::Paint() {
+    InvalidateRect(Hwnd(), nullptr, FALSE);
+    UpdateWindow(Hwnd());
+    livetest::WaitPainted(Hwnd());
+    return livetest::PrintClient(Hwnd());
+}
+
+}  // namespace layouttest
