@@ -1,6 +1,12 @@
 #include "ControlRegistry.h"
 
 #include "ControlFactory.h"
+#include "ListContainerElementUI.h"
+#include "ListHeaderItemUI.h"
+#include "ListHeaderUI.h"
+#include "ListLabelElementUI.h"
+#include "ListTextElementUI.h"
+#include "ListUI.h"
 
 namespace Veneer {
 
@@ -18,7 +24,12 @@ void RegisterFurtherControls() {
         const wchar_t* element;
         ControlCreator creator;
     } kControls[] = {
-        {nullptr, nullptr},  // (placeholder: each control family adds its rows)
+        {L"List", &Make<CListUI>},
+        {L"ListHeader", &Make<CListHeaderUI>},
+        {L"ListHeaderItem", &Make<CListHeaderItemUI>},
+        {L"ListLabelElement", &Make<CListLabelElementUI>},
+        {L"ListTextElement", &Make<CListTextElementUI>},
+        {L"ListContainerElement", &Make<CListContainerElementUI>},
     };
     for (const auto& row : kControls)
         if (row.element != nullptr) CControlFactory::Register(row.element, row.creator);
