@@ -150,3 +150,17 @@ TEST(ListRowTest, TextProviderSuppliesTheCells) {
             << "asked for row 1, column " << i;
     }
 }
+
+TEST(ListRowTest, ShortTextPaddingReadsOnlyWhatIsWritten) {
+    listtest::ListWindow w;
+    ASSERT_TRUE(w.Open(300, 100,
+                       L"<Window><List name=\"list\" header=\"hidden\" itemtextpadding=\"4,6\">"
+                       L"<ListLabelElement name=\"r0\" text=\"row\"/></List></Window>"));
+    const RECT pad = w.Find<CListUI>(L"list")->GetListStyle()->textPadding;
+    EXPECT_EQ(pad.left, 4);
+    EXPECT_EQ(pad.top, 6);
+    EXPECT_EQ(pad.right, 0);
+    EXPECT_EQ(pad.bottom, 0);
+    const int font = w.win.Manager().GetDefaultFontRecord()->metrics.tmHeight;
+    EXPECT_EQ(w.Find<CControlUI>(L"r0")->GetHeight(), font + 6 + 8);
+}
