@@ -14,7 +14,7 @@ for kind in build first select pages; do
     build) label="list window: create from the layout" ;;
     first) label="list: first layout and paint" ;;
     select) label="list: select the last row from the top and paint (x10)" ;;
-    pages) label="list: page down to the end, painting each page" ;;
+    pages) label="list: page down to the end, painting each page (x3)" ;;
   esac
   for n in 1000 10000; do
     measure "$label (rows)" "$kind" "$n"

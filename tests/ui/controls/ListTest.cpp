@@ -187,7 +187,8 @@ TEST(ListTest, ExpansionWithAndWithoutMultiExpanding) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.multi);
         listtest::ListWindow w;
-        ASSERT_TRUE(w.Open(300, 200, ListXml(c.multi ? L"multiexpanding=\"true\"" : L"", 0).c_str()));
+        const std::wstring xml = ListXml(c.multi ? L"multiexpanding=\"true\"" : L"", 0);
+        ASSERT_TRUE(w.Open(300, 200, xml.c_str()));
         auto* list = w.Find<CListUI>(L"list");
         std::vector<ExpandingRow*> rows;
         for (int i = 0; i < 5; ++i) {
