@@ -25,4 +25,8 @@ fold_from ui-live.sh
 # Measured by bench/ui-layout.sh (it needs a display); its ratio joins ours.
 fold_from ui-layout.sh
 
+# ---- lists of many rows: building, painting, selecting, paging and one-row repaints ----
+# Measured by bench/ui-list.sh (it needs a display); its ratio joins ours.
+fold_from ui-list.sh
+
 echo "RESULT worst_growth=$worst"

@@ -2,6 +2,12 @@
 
 #include "ChildLayoutUI.h"
 #include "ControlFactory.h"
+#include "ListContainerElementUI.h"
+#include "ListHeaderItemUI.h"
+#include "ListHeaderUI.h"
+#include "ListLabelElementUI.h"
+#include "ListTextElementUI.h"
+#include "ListUI.h"
 #include "TabLayoutUI.h"
 #include "TileLayoutUI.h"
 
@@ -24,9 +30,15 @@ void RegisterFurtherControls() {
         {L"TileLayout", &Make<CTileLayoutUI>},
         {L"TabLayout", &Make<CTabLayoutUI>},
         {L"ChildLayout", &Make<CChildLayoutUI>},
+        {L"List", &Make<CListUI>},
+        {L"ListHeader", &Make<CListHeaderUI>},
+        {L"ListHeaderItem", &Make<CListHeaderItemUI>},
+        {L"ListLabelElement", &Make<CListLabelElementUI>},
+        {L"ListTextElement", &Make<CListTextElementUI>},
+        {L"ListContainerElement", &Make<CListContainerElementUI>},
     };
     for (const auto& row : kControls)
-        if (row.element != nullptr) CControlFactory::Register(row.element, row.creator);
+        CControlFactory::Register(row.element, row.creator);
 }
 
 }  // namespace Veneer
