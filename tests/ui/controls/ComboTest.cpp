@@ -281,6 +281,19 @@ TEST(ComboTest, RowRemovedWhileOpenLeavesThePopupAtOnce) {
     EXPECT_EQ(w.combo()->GetDropWindow()->GetLayout()->GetCount(), 2);
 }
 
+TEST(ComboTest, OwnerLayoutWhileOpenLeavesThePopupRowsInPlace) {
+    ComboWindow w;
+    ASSERT_TRUE(w.Open(200, 100, ComboXml(3).c_str()));
+    ASSERT_TRUE(w.Drop());
+    const RECT before = w.combo()->GetItemAt(1)->GetPos();
+    ASSERT_FALSE(IsRectEmpty(&before));
+    // The owner window lays itself out again, as when it is resized under the open popup.
+    SetWindowPos(w.hwnd(), nullptr, 0, 0, 220, 100, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    w.Paint();
+    const RECT after = w.combo()->GetItemAt(1)->GetPos();
+    EXPECT_TRUE(EqualRect(&before, &after));
+}
+
 TEST(ComboTest, PopupEndsAndRowsReturnWhenItsOwnerWindowGoes) {
     struct Case {
         const char* what;
