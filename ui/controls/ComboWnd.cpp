@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "ComboUI.h"
+#include "LayoutMath.h"
 #include "ScrollBarUI.h"
 
 namespace Veneer {
@@ -15,13 +16,13 @@ namespace {
 // `above`; `width` 0 keeps the anchor's width.
 RECT PopupRect(const RECT& anchor, int width, int height, bool above) {
     RECT rc = anchor;
-    if (width > 0) rc.right = rc.left + width;
+    if (width > 0) rc.right = SaturateInt(int64_t{rc.left} + width);
     if (above) {
         rc.bottom = anchor.top;
-        rc.top = anchor.top - height;
+        rc.top = SaturateInt(int64_t{anchor.top} - height);
     } else {
         rc.top = anchor.bottom;
-        rc.bottom = anchor.bottom + height;
+        rc.bottom = SaturateInt(int64_t{anchor.bottom} + height);
     }
     return rc;
 }
