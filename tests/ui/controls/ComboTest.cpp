@@ -126,9 +126,11 @@ TEST(ComboTest, PopupShowsTheRowsOnTheScreenAndOpensUpwardsNearTheBottom) {
         const char* what;
         POINT at;
         bool upwards;
+        const wchar_t* bmp;
     } const cases[] = {
-        {"room below", POINT{40, 40}, false},
-        {"near the bottom of the work area", POINT{40, mi.rcWork.bottom - 60}, true},
+        {"room below", POINT{40, 40}, false, L"combo-below.bmp"},
+        {"near the bottom of the work area", POINT{40, mi.rcWork.bottom - 60}, true,
+         L"combo-above.bmp"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -148,6 +150,7 @@ TEST(ComboTest, PopupShowsTheRowsOnTheScreenAndOpensUpwardsNearTheBottom) {
         const testutil::Shot shot = testutil::CaptureWhen(w.popup(), 5000, [](const auto& s) {
             return s.width > 0 && s.At(0, 0) == 0xC6C7D2;
         });
+        testutil::SaveBmp(shot, c.bmp);
         ASSERT_EQ(shot.height, 64);
         EXPECT_EQ(shot.At(0, 0), 0xC6C7D2u) << "border";
         EXPECT_GT(shot.Count(0xC1E3FF, RECT{1, 22, 149, 41}), 100) << "row 1 is selected";
@@ -200,8 +203,11 @@ TEST(ComboTest, PopupInputPicksRestoresOrKeepsTheSelection) {
 TEST(ComboTest, KeysOnTheClosedFaceMoveTheSelectionWithoutOpening) {
     ComboWindow w;
     ASSERT_TRUE(w.Open(200, 100, ComboXml(3).c_str()));
+    const RECT face = w.combo()->GetPos();
+    EXPECT_EQ(w.Paint().Count(face, 0x000000, 160), 0) << "no text without a selection";
     w.combo()->SetFocus();
     ASSERT_TRUE(w.combo()->SelectItem(0));
+    EXPECT_GT(w.Paint().Count(face, 0x000000, 160), 10) << "the selected row's text on the face";
     w.win.notes.clear();
     w.Key(VK_UP);
     EXPECT_EQ(w.combo()->GetCurSel(), 0);
