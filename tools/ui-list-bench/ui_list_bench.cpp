@@ -1,16 +1,20 @@
-// ui_list_bench build|first|select|pages|repaint N: a window holding a list of N text rows of
-// three columns (texts from a text provider), built from a layout document. Every run builds
-// and first-paints the window; the kind names the step whose milliseconds are printed:
+// ui_list_bench build|first|select|pages|repaint|combo N: a window holding a list of N text
+// rows of three columns (texts from a text provider), built from a layout document. Every run
+// builds and first-paints the window; the kind names the step whose milliseconds are printed:
 // "build": the layout builder creating the window's tree; "first": the first layout and paint;
 // "select": selecting the last row from the top (scrolled into view) and painting, ten times;
 // "pages": paging down to the end, painting each page, three times; "repaint": one selection
-// change between two rows in view and its repaint, averaged over many.
+// change between two rows in view and its repaint, averaged over many. "combo" holds a combo of
+// N label rows instead and times opening its popup (rows measured and moved, window made,
+// shown and painted) and closing it again (rows handed back, window destroyed).
 #include <windows.h>
 
 #include <cstdio>
 #include <cwchar>
 #include <string>
 
+#include "ComboUI.h"
+#include "ComboWnd.h"
 #include "ControlRegistry.h"
 #include "ListUI.h"
 #include "WindowImplBase.h"
@@ -34,6 +38,15 @@ std::wstring MakeLayout(int n) {
     xml.reserve(xml.size() + static_cast<size_t>(n) * 20);
     for (int i = 0; i < n; ++i) xml += L"<ListTextElement/>";
     xml += L"</List></Window>";
+    return xml;
+}
+
+std::wstring MakeComboLayout(int n) {
+    std::wstring xml = L"<Window size=\"800,600\"><VerticalLayout>"
+                       L"<Combo name=\"combo\" height=\"24\" width=\"300\">";
+    xml.reserve(xml.size() + static_cast<size_t>(n) * 40);
+    for (int i = 0; i < n; ++i) xml += L"<ListLabelElement text=\"package\"/>";
+    xml += L"</Combo><Control/></VerticalLayout></Window>";
     return xml;
 }
 
@@ -72,20 +85,40 @@ double Now() {
 
 void Repaint(HWND hwnd) { ::UpdateWindow(hwnd); }
 
+int TimeCombo(BenchWindow& w, int n) {
+    if (!w.CreateWnd(nullptr, L"bench", WS_POPUP, 0, 0, 0, 800, 600)) return 1;
+    const HWND hwnd = w.GetHWND();
+    ::ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+    Repaint(hwnd);
+    auto* combo = static_cast<CComboUI*>(w.GetManager().LocateControl(L"combo"));
+    if (combo == nullptr || combo->GetCount() != n) return 1;
+    const double start = Now();
+    if (!combo->Activate() || combo->GetDropWindow() == nullptr) return 1;
+    const HWND popup = combo->GetDropWindow()->GetHWND();
+    Repaint(popup);
+    ::SendMessageW(popup, WM_CLOSE, 0, 0);
+    const double ms = Now() - start;
+    if (combo->GetDropWindow() != nullptr || ::IsWindow(popup)) return 1;
+    printf("%.3f\n", ms);
+    ::DestroyWindow(hwnd);
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 3) {
-        fwprintf(stderr, L"usage: ui_list_bench build|first|select|pages|repaint N\n");
+        fwprintf(stderr, L"usage: ui_list_bench build|first|select|pages|repaint|combo N\n");
         return 2;
     }
     const std::wstring kind = argv[1];
     const int n = _wtoi(argv[2]);
     CWindowManagerUI::SetInstance(GetModuleHandleW(nullptr));
     RegisterFurtherControls();
-    const std::wstring layout = MakeLayout(n);
+    const std::wstring layout = kind == L"combo" ? MakeComboLayout(n) : MakeLayout(n);
     Texts texts;
     BenchWindow w(layout);
+    if (kind == L"combo") return TimeCombo(w, n);
 
     double start = Now();
     if (!w.CreateWnd(nullptr, L"bench", WS_POPUP, 0, 0, 0, 800, 600)) return 1;

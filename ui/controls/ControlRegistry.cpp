@@ -1,6 +1,7 @@
 #include "ControlRegistry.h"
 
 #include "ChildLayoutUI.h"
+#include "ComboUI.h"
 #include "ControlFactory.h"
 #include "ListContainerElementUI.h"
 #include "ListHeaderItemUI.h"
@@ -36,6 +37,7 @@ void RegisterFurtherControls() {
         {L"ListLabelElement", &Make<CListLabelElementUI>},
         {L"ListTextElement", &Make<CListTextElementUI>},
         {L"ListContainerElement", &Make<CListContainerElementUI>},
+        {L"Combo", &Make<CComboUI>},
     };
     for (const auto& row : kControls)
         CControlFactory::Register(row.element, row.creator);

@@ -5,9 +5,9 @@
 
 namespace listtest {
 
-bool ListWindow::Open(int w, int h, const wchar_t* xml) {
+bool ListWindow::Open(int w, int h, const wchar_t* xml, POINT at) {
     Veneer::RegisterFurtherControls();
-    if (!win.Open(40, 40, w, h)) return false;
+    if (!win.Open(at.x, at.y, w, h)) return false;
     root = new Veneer::CVerticalLayoutUI;
     root->SetBkColor(0xFFFFFFFF);
     win.Manager().AttachRoot(root);

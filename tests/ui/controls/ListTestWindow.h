@@ -13,8 +13,9 @@ namespace listtest {
 
 class ListWindow {
 public:
-    // Opens a window of w × h and builds `xml` (a "Window" document) into its root.
-    bool Open(int w, int h, const wchar_t* xml);
+    // Opens a window of w × h at `at` on the screen and builds `xml` (a "Window" document)
+    // into its root.
+    bool Open(int w, int h, const wchar_t* xml, POINT at = POINT{40, 40});
     ~ListWindow() { win.Close(); }
 
     template <class T>
