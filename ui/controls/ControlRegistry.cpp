@@ -1,5 +1,6 @@
 #include "ControlRegistry.h"
 
+#include "CheckBoxUI.h"
 #include "ChildLayoutUI.h"
 #include "ControlFactory.h"
 #include "ListContainerElementUI.h"
@@ -8,6 +9,8 @@
 #include "ListLabelElementUI.h"
 #include "ListTextElementUI.h"
 #include "ListUI.h"
+#include "OptionUI.h"
+#include "SliderUI.h"
 #include "TabLayoutUI.h"
 #include "TileLayoutUI.h"
 
@@ -36,6 +39,9 @@ void RegisterFurtherControls() {
         {L"ListLabelElement", &Make<CListLabelElementUI>},
         {L"ListTextElement", &Make<CListTextElementUI>},
         {L"ListContainerElement", &Make<CListContainerElementUI>},
+        {L"Option", &Make<COptionUI>},
+        {L"CheckBox", &Make<CCheckBoxUI>},
+        {L"Slider", &Make<CSliderUI>},
     };
     for (const auto& row : kControls)
         CControlFactory::Register(row.element, row.creator);
