@@ -13,6 +13,7 @@
 #include "SliderUI.h"
 #include "TabLayoutUI.h"
 #include "TileLayoutUI.h"
+#include "TreeViewUI.h"
 
 namespace Veneer {
 
@@ -42,9 +43,11 @@ void RegisterFurtherControls() {
         {L"Option", &Make<COptionUI>},
         {L"CheckBox", &Make<CCheckBoxUI>},
         {L"Slider", &Make<CSliderUI>},
+        {L"TreeView", &Make<CTreeViewUI>},
     };
     for (const auto& row : kControls)
         CControlFactory::Register(row.element, row.creator);
+    RegisterTreeNodeElement();
 }
 
 }  // namespace Veneer
