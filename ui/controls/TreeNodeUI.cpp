@@ -131,8 +131,10 @@ bool CTreeNodeUI::IsSelfOrAncestor(const CTreeNodeUI* node) const {
 }
 
 bool CTreeNodeUI::CanAdopt(const CTreeNodeUI* node) const {
-    return node != nullptr && !IsSelfOrAncestor(node) && node->m_parentNode == nullptr &&
-           !node->m_inView;
+    if (node == nullptr || node->m_inView || IsSelfOrAncestor(node)) return false;
+    // A node made with this one as its parent is not recorded yet; any other parent keeps it.
+    if (node->m_parentNode == nullptr) return true;
+    return node->m_parentNode == this && m_children.Find(const_cast<CTreeNodeUI*>(node)) < 0;
 }
 
 void CTreeNodeUI::AdoptChild(CTreeNodeUI* child) {

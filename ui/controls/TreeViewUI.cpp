@@ -95,9 +95,16 @@ void CTreeViewUI::Attach(CTreeNodeUI* node) {
     if (m_itemMinWidth != 0) node->SetMinWidth(static_cast<int>(m_itemMinWidth));
 }
 
-bool CTreeViewUI::Add(CTreeNodeUI* node) {
-    // A node is listed once: a second add would leave two rows for one object.
+bool CTreeViewUI::CanList(CTreeNodeUI* node) {
+    // A node is listed once: a second add would leave two rows for one object. A child comes
+    // in with its parent, which must be listed first: the parent may still delete it.
     if (!IsNodeType(node) || node->IsInView()) return false;
+    CTreeNodeUI* parent = node->ParentNode();
+    return parent == nullptr || parent->IsInView();
+}
+
+bool CTreeViewUI::Add(CTreeNodeUI* node) {
+    if (!CanList(node)) return false;
     Attach(node);
     if (!CListUI::Add(node)) return false;
     node->SetInView(true);
@@ -108,7 +115,7 @@ bool CTreeViewUI::Add(CTreeNodeUI* node) {
 }
 
 int CTreeViewUI::AddAt(CTreeNodeUI* node, int index) {
-    if (!IsNodeType(node) || node->IsInView()) return -1;
+    if (!CanList(node)) return -1;
     if (index < 0 || index >= GetCount()) return -1;
     Attach(node);
     if (!CListUI::AddAt(node, index)) return -1;

@@ -181,5 +181,18 @@ TEST(TreeViewTest, RefusesLoopsDuplicatesAndAppendsAfterTheLastRow) {
     EXPECT_EQ(tree->AddAt(m, tree->GetCount()), -1);
     EXPECT_EQ(tree->AddAt(m, 0), 1);
     EXPECT_EQ(Narrow(w.Rows()), " A A1 A1a N A2 B ");  // the unnamed node first
+
+    // A child recorded under a node outside any view comes in only with that node.
+    auto* p = new CTreeNodeUI;
+    auto* c = new CTreeNodeUI;
+    EXPECT_TRUE(p->Add(c));
+    EXPECT_FALSE(tree->Add(c));
+    EXPECT_TRUE(tree->Add(p));
+    EXPECT_EQ(tree->GetItemAt(tree->GetCount() - 1), c);
+    // A node made with its parent named is still taken by that parent, once.
+    auto* q = new CTreeNodeUI(a);
+    EXPECT_TRUE(a->Add(q));
+    EXPECT_FALSE(a->Add(q));
+    EXPECT_EQ(a->ChildCount(), 3);
     w.Paint();
 }
