@@ -222,6 +222,18 @@ bool CTreeNodeUI::Remove(CControlUI* control) {
     return node != nullptr && RemoveChild(node);
 }
 
+bool CTreeNodeUI::SetRowVisible(bool visible) {
+    if (m_visible == visible) return false;
+    const bool wasVisible = IsVisible();
+    m_visible = visible;
+    m_focused = false;
+    if (!IsVisible() && m_manager && m_manager->GetFocus() == this) m_manager->SetFocus(nullptr);
+    for (int i = 0; i < m_items.GetSize(); ++i)
+        static_cast<CControlUI*>(m_items[i])->SetInheritedVisible(IsVisible());
+    DeselectHiddenRow(*this, m_row);
+    return IsVisible() != wasVisible;
+}
+
 void CTreeNodeUI::ShowFolderButton(bool show) { m_folderButton->SetVisible(show); }
 void CTreeNodeUI::ShowCheckBox(bool show) { m_checkBox->SetVisible(show); }
 

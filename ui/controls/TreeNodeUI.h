@@ -64,6 +64,11 @@ public:
     void ShowFolderButton(bool show);
     void ShowCheckBox(bool show);
 
+    // Shows or hides the row as SetVisible does, but leaves the layout request to the caller:
+    // the view shows and hides whole subtrees and asks for one layout for all of them.
+    // Answers whether the row's visibility changed.
+    bool SetRowVisible(bool visible);
+
     // Whether the node is a row of a view now; kept by the view.
     bool IsInView() const { return m_inView; }
     void SetInView(bool in) { m_inView = in; }

@@ -79,6 +79,8 @@ private:
     // Hooks a node to this view and shows its parts as the view wants them.
     void Attach(CTreeNodeUI* node);
     static bool CanList(CTreeNodeUI* node);
+    // Shows or hides the rows SetNodesExpanded visits; answers whether any changed.
+    bool ExpandRows(bool expand, CTreeNodeUI* node);
     // Whether `node` is a row of this view now.
     bool HoldsRow(CTreeNodeUI* node) const;
     template <class Fn>
