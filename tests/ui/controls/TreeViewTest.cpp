@@ -8,6 +8,7 @@
 #include <string>
 
 #include "CheckBoxUI.h"
+#include "HorizontalLayoutUI.h"
 #include "LabelUI.h"
 #include "ListTestWindow.h"
 #include "TreeNodeUI.h"
@@ -195,4 +196,24 @@ TEST(TreeViewTest, RefusesLoopsDuplicatesAndAppendsAfterTheLastRow) {
     EXPECT_FALSE(a->Add(q));
     EXPECT_EQ(a->ChildCount(), 3);
     w.Paint();
+}
+
+TEST(TreeViewTest, BuilderPutsControlsInTheRowAndDropsNodesOutsideATree) {
+    listtest::ListWindow w;
+    ASSERT_TRUE(w.Open(300, 200,
+                       L"<Window><VerticalLayout><TreeView name=\"tree\" height=\"60\">"
+                       L"<TreeNode name=\"n\"><Label name=\"extra\" width=\"20\"/>"
+                       L"<TreeNode name=\"c\"/></TreeNode></TreeView>"
+                       L"<HorizontalLayout name=\"h\"><TreeNode name=\"stray\"/>"
+                       L"<Label name=\"after\"/></HorizontalLayout></VerticalLayout></Window>"));
+    auto* n = w.Find<CTreeNodeUI>(L"n");
+    auto* extra = w.Find<CControlUI>(L"extra");
+    ASSERT_TRUE(n && extra);
+    EXPECT_EQ(extra->GetParent(), static_cast<CControlUI*>(n->GetRowLayout()));
+    EXPECT_EQ(n->ChildCount(), 1);
+    EXPECT_EQ(w.Find<CTreeViewUI>(L"tree")->GetCount(), 2);
+    // A node outside a tree has no owner: the walk of that container stops there.
+    ASSERT_NE(w.Find<CControlUI>(L"h"), nullptr);
+    EXPECT_EQ(w.Find<CControlUI>(L"stray"), nullptr);
+    EXPECT_EQ(w.Find<CControlUI>(L"after"), nullptr);
 }
