@@ -234,6 +234,13 @@ bool CTreeNodeUI::SetRowVisible(bool visible) {
     return IsVisible() != wasVisible;
 }
 
+void CTreeNodeUI::RemoveAll() {
+    // The container's own RemoveAll would delete the row layout the node keeps pointers into.
+    while (HasChildren()) {
+        if (!RemoveChild(ChildAt(0))) DropFirstChild();
+    }
+}
+
 void CTreeNodeUI::ShowFolderButton(bool show) { m_folderButton->SetVisible(show); }
 void CTreeNodeUI::ShowCheckBox(bool show) { m_checkBox->SetVisible(show); }
 

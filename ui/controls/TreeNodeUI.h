@@ -29,6 +29,8 @@ public:
     bool Add(CControlUI* control) override;
     bool AddAt(CControlUI* control, int index) override;
     bool Remove(CControlUI* control) override;
+    // Removes the child nodes; the row's own content stays.
+    void RemoveAll() override;
     bool Select(bool select = true) override;
 
     int ChildCount() const { return m_children.GetSize(); }

@@ -144,6 +144,14 @@ TEST(TreeViewTest, RemovingANodeTakesItsSubtreeFromListAndParent) {
     EXPECT_EQ(Narrow(w.Rows()), "A B ");
     EXPECT_FALSE(a->HasChildren());
 
+    // Emptying a node removes its child nodes and keeps its own row content.
+    ASSERT_TRUE(a->Add(new CTreeNodeUI));
+    ASSERT_TRUE(a->Add(new CTreeNodeUI));
+    static_cast<IContainerUI*>(a)->RemoveAll();
+    EXPECT_FALSE(a->HasChildren());
+    EXPECT_EQ(Narrow(w.Rows()), "A B ");
+    EXPECT_GT(w.Paint().Count(a->GetItemButton()->GetPos(), kItemFill), 100);
+
     EXPECT_FALSE(asContainer->RemoveAt(2));
     EXPECT_FALSE(asContainer->RemoveAt(-1));
     EXPECT_TRUE(asContainer->RemoveAt(0));
