@@ -29,4 +29,8 @@ fold_from ui-layout.sh
 # Measured by bench/ui-list.sh (it needs a display); its ratio joins ours.
 fold_from ui-list.sh
 
+# ---- tree views of many nodes: building, expanding, collapsing and checking ----
+# Measured by bench/ui-tree.sh (it needs a display); its ratio joins ours.
+fold_from ui-tree.sh
+
 echo "RESULT worst_growth=$worst"

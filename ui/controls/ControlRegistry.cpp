@@ -1,5 +1,6 @@
 #include "ControlRegistry.h"
 
+#include "CheckBoxUI.h"
 #include "ChildLayoutUI.h"
 #include "ComboUI.h"
 #include "ControlFactory.h"
@@ -9,8 +10,11 @@
 #include "ListLabelElementUI.h"
 #include "ListTextElementUI.h"
 #include "ListUI.h"
+#include "OptionUI.h"
+#include "SliderUI.h"
 #include "TabLayoutUI.h"
 #include "TileLayoutUI.h"
+#include "TreeViewUI.h"
 
 namespace Veneer {
 
@@ -38,9 +42,14 @@ void RegisterFurtherControls() {
         {L"ListTextElement", &Make<CListTextElementUI>},
         {L"ListContainerElement", &Make<CListContainerElementUI>},
         {L"Combo", &Make<CComboUI>},
+        {L"Option", &Make<COptionUI>},
+        {L"CheckBox", &Make<CCheckBoxUI>},
+        {L"Slider", &Make<CSliderUI>},
+        {L"TreeView", &Make<CTreeViewUI>},
     };
     for (const auto& row : kControls)
         CControlFactory::Register(row.element, row.creator);
+    RegisterTreeNodeElement();
 }
 
 }  // namespace Veneer

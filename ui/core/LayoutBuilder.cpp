@@ -29,6 +29,11 @@ SIZE ReadSize(const wchar_t* value) {
     return SIZE{v[0], v[1]};
 }
 
+TTreeNodeHooks& TreeNodeHooks() {
+    static TTreeNodeHooks hooks;
+    return hooks;
+}
+
 bool IsResourceElement(const wchar_t* name) {
     return NameIs(name, L"Image") || NameIs(name, L"Font") || NameIs(name, L"Default") ||
            NameIs(name, L"MultiLanguage");
@@ -192,6 +197,44 @@ CControlUI* CLayoutBuilder::CreateControl(const wchar_t* elementName) {
     return m_callback ? m_callback->CreateControl(elementName) : nullptr;
 }
 
+void CLayoutBuilder::SetTreeNodeHooks(const TTreeNodeHooks& hooks) { TreeNodeHooks() = hooks; }
+
+bool CLayoutBuilder::ParseTreeNode(CXmlNode& node, CControlUI* parent,
+                                   CWindowManagerUI* manager) {
+    const TTreeNodeHooks& hooks = TreeNodeHooks();
+    CControlUI* treeNode = hooks.createNode();
+    if (treeNode == nullptr) return true;
+    const bool underNode = parent != nullptr && parent->QueryPart(L"TreeNode") != nullptr;
+    if (underNode) {
+        auto* container = static_cast<IContainerUI*>(parent->QueryPart(L"IContainer"));
+        if (container == nullptr || !container->Add(treeNode)) {
+            delete treeNode;
+            return true;
+        }
+    }
+    // A node that its parent placed in a shown window keeps the binding it got there.
+    const bool bound = treeNode->GetManager() != nullptr;
+    if (manager) {
+        if (!bound) treeNode->SetManager(manager, nullptr, false);
+        if (const wchar_t* defaults = manager->GetClassDefaults(node.GetName()))
+            treeNode->ApplyAttributeString(defaults);
+    }
+    const int count = node.GetAttributeCount();
+    for (int i = 0; i < count; ++i)
+        treeNode->ApplyAttribute(node.GetAttributeName(i), node.GetAttributeValue(i));
+    if (manager && !bound) treeNode->SetManager(nullptr, nullptr, false);
+    if (node.HasChildren()) ParseElements(node, treeNode, manager);
+    if (underNode) return true;
+    void* view = parent ? parent->QueryPart(L"TreeView") : nullptr;
+    if (view == nullptr) {
+        // Nothing would own the node.
+        delete treeNode;
+        return false;
+    }
+    if (hooks.addToView == nullptr || !hooks.addToView(view, treeNode)) delete treeNode;
+    return true;
+}
+
 void CLayoutBuilder::ParseInclude(CXmlNode& node, CControlUI* parent, CWindowManagerUI* manager) {
     if (!node.HasAttributes()) return;
     Attributes a(node);
@@ -234,6 +277,12 @@ CControlUI* CLayoutBuilder::ParseElements(CXmlNode& node, CControlUI* parent,
     const bool parentInWindow = parent != nullptr && parent->GetManager() != nullptr;
     enum class Placed { kAdded, kDeleted, kNoContainer };
     auto addToParent = [&](CControlUI* control) {
+        const TTreeNodeHooks& hooks = TreeNodeHooks();
+        if (hooks.addToRow && parent->QueryPart(L"TreeNode")) {
+            if (hooks.addToRow(parent, control)) return Placed::kAdded;
+            delete control;
+            return Placed::kDeleted;
+        }
         if (container == nullptr)
             container = static_cast<IContainerUI*>(parent->QueryPart(L"IContainer"));
         if (container == nullptr) {
@@ -253,6 +302,10 @@ CControlUI* CLayoutBuilder::ParseElements(CXmlNode& node, CControlUI* parent,
         if (IsResourceElement(name)) continue;
         if (NameIs(name, L"Include")) {
             ParseInclude(child, parent, manager);
+            continue;
+        }
+        if (NameIs(name, L"TreeNode") && TreeNodeHooks().createNode) {
+            if (!ParseTreeNode(child, parent, manager)) return nullptr;
             continue;
         }
         CControlUI* control = CreateControl(name);

@@ -22,8 +22,22 @@ protected:
     ~IDialogBuilderCallback() = default;
 };
 
+// How the builder makes and places the tree's nodes ("TreeNode" elements). The tree classes
+// live outside the core, so their family registers these at start-up; until then the element
+// is skipped like any unknown name.
+struct TTreeNodeHooks {
+    // A new node with no parent.
+    CControlUI* (*createNode)() = nullptr;
+    // Adds a control to the row layout that `node` keeps for its content.
+    bool (*addToRow)(CControlUI* node, CControlUI* control) = nullptr;
+    // Adds a top-level node to `view`, the part a control answered for "TreeView".
+    bool (*addToView)(void* view, CControlUI* node) = nullptr;
+};
+
 class CLayoutBuilder {
 public:
+    static void SetTreeNodeHooks(const TTreeNodeHooks& hooks);
+
     // "Include" elements nest no deeper than this, and one build expands no more than
     // kMaxIncludes of them in all: a document that includes itself, directly or through
     // others, stops there instead of exhausting the stack or memory.
@@ -52,6 +66,8 @@ private:
     bool Load(const wchar_t* source, const wchar_t* resourceType);
     CControlUI* ParseElements(CXmlNode& node, CControlUI* parent, CWindowManagerUI* manager);
     void ParseInclude(CXmlNode& node, CControlUI* parent, CWindowManagerUI* manager);
+    // Builds one "TreeNode" element under `parent`; false when the walk is to be abandoned.
+    bool ParseTreeNode(CXmlNode& node, CControlUI* parent, CWindowManagerUI* manager);
     CControlUI* CreateControl(const wchar_t* elementName);
 
     CXmlReader m_reader;
