@@ -1,20 +1,26 @@
-// One skinned window whose layout document uses every container and list element the further
-// controls add, driven as a user would: pages switched by clicks, a row picked with the mouse and
-// moved with the keyboard, a column caption clicked. A screenshot of each page is kept next to
-// the test's output.
+// Skinned windows whose layout documents use every element the further controls add, driven as
+// a user would: pages switched by clicks, list rows picked with the mouse and moved with the
+// keyboard, a column caption clicked; options, a check box, a slider, a tree and a combo box on a
+// settings page. A screenshot of each step is kept next to the test's output.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "CheckBoxUI.h"
+#include "ComboUI.h"
+#include "ComboWnd.h"
 #include "ControlRegistry.h"
 #include "ListHeaderUI.h"
 #include "ListTextElementUI.h"
 #include "ListUI.h"
 #include "LiveUiUtil.h"
+#include "OptionUI.h"
 #include "ScreenShot.h"
+#include "SliderUI.h"
 #include "TabLayoutUI.h"
 #include "TestUtil.h"
+#include "TreeNodeUI.h"
 #include "WindowImplBase.h"
 
 using namespace Veneer;
@@ -27,18 +33,23 @@ constexpr uint32_t kHot = 0xFFE0A0;
 constexpr uint32_t kSelected = 0x2080F0;
 constexpr uint32_t kGridCell = 0xE04040;
 constexpr uint32_t kChildPage = 0x10C0C0;
+constexpr uint32_t kSizeGroup = 0x20A020;
+constexpr uint32_t kModeGroup = 0xA02020;
+constexpr uint32_t kChecked = 0x2020A0;
+constexpr uint32_t kThumb = 0xFF8000;
 
 // The test skin's window; its page buttons switch the tab layout, and every notification is
 // recorded as "type:sender".
 class ControlsWindow : public WindowImplBase {
 public:
-    bool Open() {
+    explicit ControlsWindow(const wchar_t* layout = L"main.xml") : m_layout(layout) {}
+    bool Open(int w = 360, int h = 260) {
         CWindowManagerUI::SetInstance(::GetModuleHandleW(nullptr));
         CWindowManagerUI::SetSkinZip(L"", false);
         CWindowManagerUI::SetSkinRoot(CONTROLS_SKIN_FOLDER);
         RegisterFurtherControls();
         ::SetCursorPos(0, 0);
-        return CreateWnd(nullptr, L"controls", WS_POPUP | WS_VISIBLE, 0, 0, 0, 360, 260) != nullptr;
+        return CreateWnd(nullptr, L"controls", WS_POPUP | WS_VISIBLE, 0, 0, 0, w, h) != nullptr;
     }
     CControlUI* Find(const wchar_t* name) { return GetManager().LocateControl(name); }
     bool Noted(const std::wstring& note) const {
@@ -52,7 +63,7 @@ public:
         if (msg.type == L"click") {
             const wchar_t* pages[] = {L"pageList", L"pageGrid", L"pageChild"};
             auto* tabs = static_cast<CTabLayoutUI*>(Find(L"pages"));
-            for (int i = 0; i < 3; ++i)
+            for (int i = 0; tabs != nullptr && i < 3; ++i)
                 if (sender == pages[i]) tabs->SelectItem(i);
         }
         WindowImplBase::Notify(msg);
@@ -63,14 +74,33 @@ public:
 protected:
     const wchar_t* GetRegisteredClassName() const override { return L"VeneerControlsTestWindow"; }
     CUIString GetLayoutFolder() const override { return CUIString(); }
-    CUIString GetLayoutFile() const override { return CUIString(L"main.xml"); }
+    CUIString GetLayoutFile() const override { return CUIString(m_layout); }
     int GetSkinSourceKind() const override { return kSkinFolder; }
+
+private:
+    const wchar_t* m_layout;
 };
 
 void Click(HWND hwnd, int x, int y) {
     livetest::MouseMove(hwnd, x, y);
     livetest::MouseDown(hwnd, x, y);
     livetest::MouseUp(hwnd, x, y);
+}
+
+POINT Centre(CControlUI* control) {
+    const RECT rc = control->GetPos();
+    return POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+}
+
+void Click(HWND hwnd, CControlUI* control) {
+    const POINT pt = Centre(control);
+    Click(hwnd, pt.x, pt.y);
+}
+
+// A point near the right end of a control, clear of its text.
+POINT RightEnd(CControlUI* control) {
+    const RECT rc = control->GetPos();
+    return POINT{rc.right - 4, (rc.top + rc.bottom) / 2};
 }
 
 // The window as it reaches the screen once `rgb` shows at (x, y), saved as `bmp`.
@@ -143,6 +173,95 @@ TEST(SkinnedControls, PagesListRowsAndHeaderFromOneLayoutDocument) {
     shot = ShotWhen(w, 200, 150, kChildPage, L"controls-child.bmp");
     EXPECT_EQ(shot.At(200, 150), kChildPage) << "child layout page";
     EXPECT_NE(w.Find(L"moreText"), nullptr);
+
+    ::DestroyWindow(w);
+    livetest::PumpUntil([&] { return !::IsWindow(w); }, 3000);
+}
+
+TEST(SkinnedControls, SettingsPageOfOptionsSliderTreeAndCombo) {
+    ControlsWindow w(L"settings.xml");
+    ASSERT_TRUE(w.Open(420, 300));
+    livetest::WaitPainted(w, 3000);
+    for (const wchar_t* name : {L"sections", L"nodeAll", L"nodeScreen", L"nodeColours", L"nodeSound",
+                                L"sizeSmall", L"modeFast", L"sounds", L"volume", L"language"})
+        ASSERT_NE(w.Find(name), nullptr) << "missing element " << testing::PrintToString(std::wstring(name));
+    auto option = [&](const wchar_t* name) { return static_cast<COptionUI*>(w.Find(name)); };
+    auto node = [&](const wchar_t* name) { return static_cast<CTreeNodeUI*>(w.Find(name)); };
+    auto* slider = static_cast<CSliderUI*>(w.Find(L"volume"));
+    auto* combo = static_cast<CComboUI*>(w.Find(L"language"));
+    ASSERT_EQ(node(L"nodeAll")->ChildCount(), 2);
+    ASSERT_EQ(node(L"nodeColours")->ParentNode(), node(L"nodeScreen"));
+    ASSERT_EQ(combo->GetCount(), 3);
+
+    // Options: a click in one group leaves the other group's choice alone.
+    Click(w, option(L"sizeLarge"));
+    ASSERT_TRUE(livetest::PumpUntil([&] { return option(L"sizeLarge")->IsSelected(); }, 3000));
+    EXPECT_FALSE(option(L"sizeSmall")->IsSelected());
+    EXPECT_TRUE(option(L"modeFast")->IsSelected());
+    EXPECT_TRUE(w.Noted(L"selectchanged:sizeLarge"));
+    Click(w, w.Find(L"sounds"));
+    ASSERT_TRUE(livetest::PumpUntil([&] { return static_cast<CCheckBoxUI*>(w.Find(L"sounds"))->IsChecked(); }, 3000));
+
+    // Slider: the thumb dragged from the start to three quarters of the track.
+    const RECT track = slider->GetPos();
+    const RECT start = slider->GetThumbRect();
+    const int y = (track.top + track.bottom) / 2;
+    const int x = track.left + (track.right - track.left) * 3 / 4;
+    livetest::MouseMove(w, (start.left + start.right) / 2, y);
+    livetest::MouseDown(w, (start.left + start.right) / 2, y);
+    livetest::MouseMove(w, x, y);
+    livetest::MouseUp(w, x, y);
+    ASSERT_TRUE(livetest::PumpUntil([&] { return w.Noted(L"valuechanged:volume"); }, 3000));
+    EXPECT_NEAR(slider->GetValue(), 75, 3);
+    const POINT thumb = Centre(slider);
+    const RECT thumbRect = slider->GetThumbRect();
+    const POINT thumbMid = {(thumbRect.left + thumbRect.right) / 2, thumb.y};
+
+    // Tree: ticking the top node ticks every node under it; a double click folds a branch.
+    Click(w, node(L"nodeAll")->GetCheckBox());
+    ASSERT_TRUE(livetest::PumpUntil([&] { return node(L"nodeColours")->GetCheckBox()->IsChecked(); }, 3000));
+    EXPECT_TRUE(node(L"nodeSound")->GetCheckBox()->IsChecked());
+    const POINT screenRow = Centre(node(L"nodeScreen"));
+    Click(w, screenRow.x, screenRow.y);
+    ::SendMessageW(w, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(screenRow.x, screenRow.y));
+    ::SendMessageW(w, WM_LBUTTONUP, 0, MAKELPARAM(screenRow.x, screenRow.y));
+    ASSERT_TRUE(livetest::PumpUntil([&] { return !node(L"nodeColours")->IsVisible(); }, 3000));
+    EXPECT_TRUE(node(L"nodeSound")->IsVisible());
+
+    const POINT large = RightEnd(option(L"sizeLarge"));
+    testutil::Shot shot = ShotWhen(w, large.x, large.y, kSizeGroup, L"settings-page.bmp");
+    EXPECT_EQ(shot.At(large.x, large.y), kSizeGroup) << "selected option of the first group";
+    const POINT small = RightEnd(option(L"sizeSmall"));
+    EXPECT_NE(shot.At(small.x, small.y), kSizeGroup) << "the option it replaced";
+    const POINT fast = RightEnd(option(L"modeFast"));
+    EXPECT_EQ(shot.At(fast.x, fast.y), kModeGroup) << "selected option of the second group";
+    const POINT sounds = RightEnd(w.Find(L"sounds"));
+    EXPECT_EQ(shot.At(sounds.x, sounds.y), kChecked) << "ticked check box";
+    EXPECT_EQ(shot.At(thumbMid.x, thumbMid.y), kThumb) << "slider thumb where it was released";
+    EXPECT_NE(shot.At(track.left + 3, thumb.y), kThumb) << "no thumb left at the start";
+
+    // Combo: a click opens the popup with the rows; the pointer lights the second row, a click
+    // picks it and closes the popup.
+    Click(w, combo);
+    ASSERT_TRUE(livetest::PumpUntil([&] { return combo->GetDropWindow() != nullptr; }, 3000));
+    const HWND popup = combo->GetDropWindow()->GetHWND();
+    ASSERT_TRUE(::IsWindowVisible(popup));
+    livetest::WaitPainted(popup, 3000);
+    CControlUI* second = combo->GetItemAt(1);
+    const POINT row = RightEnd(second);
+    livetest::MouseMove(popup, row.x, row.y);
+    shot = ShotWhen(popup, row.x + 2, row.y + 2, kHot, L"settings-combo-open.bmp");
+    EXPECT_EQ(shot.At(row.x + 2, row.y + 2), kHot) << "row under the pointer in the popup";
+    livetest::MouseDown(popup, row.x, row.y);
+    livetest::MouseUp(popup, row.x, row.y);
+    ASSERT_TRUE(livetest::PumpUntil([&] { return combo->GetDropWindow() == nullptr; }, 3000));
+    EXPECT_EQ(combo->GetCurSel(), 1);
+    EXPECT_TRUE(w.Noted(L"itemselect:language"));
+    EXPECT_EQ(std::wstring(combo->GetText().GetData()), L"Deutsch");
+
+    // Down on the focused, closed combo picks the next row.
+    ::PostMessageW(w, WM_KEYDOWN, VK_DOWN, 0);
+    EXPECT_TRUE(livetest::PumpUntil([&] { return combo->GetCurSel() == 2; }, 3000));
 
     ::DestroyWindow(w);
     livetest::PumpUntil([&] { return !::IsWindow(w); }, 3000);
