@@ -38,7 +38,8 @@ struct ComboWindow : listtest::ListWindow {
     // Opens the popup with a click on the face, as a user would.
     bool Drop() {
         Click(listtest::Centre(combo()->GetPos()));
-        return popup() != nullptr && livetest::WaitPainted(popup());
+        // A new top-level window can take seconds to be mapped on a busy machine.
+        return popup() != nullptr && livetest::WaitPainted(popup(), 15000);
     }
     bool WaitClosed() {
         return livetest::PumpUntil([this] { return combo()->GetDropWindow() == nullptr; }, 5000);
