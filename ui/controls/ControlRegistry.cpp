@@ -4,6 +4,7 @@
 #include "ChildLayoutUI.h"
 #include "ComboUI.h"
 #include "ControlFactory.h"
+#include "DateTimeUI.h"
 #include "ListContainerElementUI.h"
 #include "ListHeaderItemUI.h"
 #include "ListHeaderUI.h"
@@ -46,6 +47,7 @@ void RegisterFurtherControls() {
         {L"CheckBox", &Make<CCheckBoxUI>},
         {L"Slider", &Make<CSliderUI>},
         {L"TreeView", &Make<CTreeViewUI>},
+        {L"DateTime", &Make<CDateTimeUI>},
     };
     for (const auto& row : kControls)
         CControlFactory::Register(row.element, row.creator);

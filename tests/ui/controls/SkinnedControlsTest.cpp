@@ -1,9 +1,14 @@
 // Skinned windows whose layout documents use every element the further controls add, driven as
 // a user would: pages switched by clicks, list rows picked with the mouse and moved with the
 // keyboard, a column caption clicked; options, a check box, a slider, a tree and a combo box on a
-// settings page. A screenshot of each step is kept next to the test's output.
+// settings page; a form typed into with real keys. A screenshot of each step is kept next to the
+// test's output.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -11,6 +16,8 @@
 #include "ComboUI.h"
 #include "ComboWnd.h"
 #include "ControlRegistry.h"
+#include "DateTimeUI.h"
+#include "DateTimeWnd.h"
 #include "ListHeaderUI.h"
 #include "ListTextElementUI.h"
 #include "ListUI.h"
@@ -37,6 +44,7 @@ constexpr uint32_t kSizeGroup = 0x20A020;
 constexpr uint32_t kModeGroup = 0xA02020;
 constexpr uint32_t kChecked = 0x2020A0;
 constexpr uint32_t kThumb = 0xFF8000;
+constexpr uint32_t kDateBk = 0xE0E0FF;
 
 // The test skin's window; its page buttons switch the tab layout, and every notification is
 // recorded as "type:sender".
@@ -262,6 +270,81 @@ TEST(SkinnedControls, SettingsPageOfOptionsSliderTreeAndCombo) {
     // Down on the focused, closed combo picks the next row.
     ::PostMessageW(w, WM_KEYDOWN, VK_DOWN, 0);
     EXPECT_TRUE(livetest::PumpUntil([&] { return combo->GetCurSel() == 2; }, 3000));
+
+    ::DestroyWindow(w);
+    livetest::PumpUntil([&] { return !::IsWindow(w); }, 3000);
+}
+
+// A key pressed and released in the window that has the focus, as typing reaches it.
+void Press(WPARAM key) {
+    const HWND focus = ::GetFocus();
+    ::PostMessageW(focus, WM_KEYDOWN, key, 1);
+    ::PostMessageW(focus, WM_KEYUP, key, 0xC0000001);
+    livetest::PumpFor(50);
+}
+
+void Type(const wchar_t* text) {
+    for (const wchar_t* p = text; *p; ++p) ::PostMessageW(::GetFocus(), WM_CHAR, *p, 1);
+    livetest::PumpFor(50);
+}
+
+TEST(SkinnedControls, FormTypedIntoWithTextEditDateAndRichEdit) {
+    ControlsWindow w(L"typing.xml");
+    ASSERT_TRUE(w.Open(360, 240));
+    livetest::WaitPainted(w, 3000);
+    auto* due = static_cast<CDateTimeUI*>(w.Find(L"due"));
+    CControlUI* done = w.Find(L"done");
+    ASSERT_NE(due, nullptr) << "the DateTime element was not built";
+    ASSERT_NE(done, nullptr);
+
+    // Text and edit. These elements come from another branch: until it is merged the layout
+    // skips them, and the checks below wait for them.
+    CControlUI* prompt = w.Find(L"prompt");
+    CControlUI* name = w.Find(L"name");
+    if (prompt != nullptr && name != nullptr) {
+        EXPECT_EQ(std::wstring(prompt->GetText().GetData()), L"Name, date and notes");
+        Click(w, name);
+        Type(L"Ada");
+        Click(w, done);
+        EXPECT_TRUE(livetest::PumpUntil(
+            [&] { return std::wstring(name->GetText().GetData()) == L"Ada"; }, 3000))
+            << "typed text reaches the edit control once it loses the focus";
+    }
+
+    // The date: a click lays the picker over it, keys move its first field, and the click on
+    // the button takes the picked date as the text.
+    Click(w, due);
+    ASSERT_TRUE(livetest::PumpUntil([&] { return due->GetPickerWindow() != nullptr; }, 3000));
+    const HWND picker = due->GetPickerWindow()->GetHWND();
+    ASSERT_TRUE(livetest::PumpUntil([&] { return ::GetFocus() == picker; }, 3000));
+    EXPECT_TRUE(::IsWindowVisible(picker));
+    livetest::WaitPainted(picker, 3000);
+    const POINT dueEnd = RightEnd(due);
+    testutil::Shot shot = testutil::CaptureWhen(w, 3000, [&](const testutil::Shot& s) {
+        livetest::PumpFor(10);
+        return s.width > dueEnd.x && s.At(dueEnd.x, dueEnd.y) != kDateBk;
+    });
+    testutil::SaveBmp(shot, L"typing-date-open.bmp");
+    EXPECT_NE(shot.At(dueEnd.x, dueEnd.y), kDateBk) << "the picker covers the control";
+    const std::wstring before = due->GetText().GetData();
+    Press(VK_RIGHT);
+    Press(VK_UP);
+    SYSTEMTIME picked = {};
+    ::SendMessageW(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&picked));
+    wchar_t pickedText[32] = {};
+    swprintf(pickedText, 32, L"%04d-%02d-%02d", picked.wYear, picked.wMonth, picked.wDay);
+    Click(w, done);
+    ASSERT_TRUE(livetest::PumpUntil([&] { return !::IsWindow(picker); }, 3000));
+    EXPECT_EQ(std::wstring(due->GetText().GetData()), pickedText);
+    EXPECT_NE(std::wstring(due->GetText().GetData()), before);
+
+    // RICHEDIT CHECKS: added here once the RichEdit element is merged (type into "notes" with
+    // real keys, check its text and take it into the screenshot below).
+
+    shot = ShotWhen(w, dueEnd.x, dueEnd.y, kDateBk, L"typing-form.bmp");
+    EXPECT_EQ(shot.At(dueEnd.x, dueEnd.y), kDateBk) << "the control shows again once closed";
+    const RECT dueRect = due->GetPos();
+    EXPECT_GT(shot.Count(0x000000, dueRect), 0) << "the date text is drawn";
 
     ::DestroyWindow(w);
     livetest::PumpUntil([&] { return !::IsWindow(w); }, 3000);
