@@ -4,6 +4,7 @@
 #include "ChildLayoutUI.h"
 #include "ComboUI.h"
 #include "ControlFactory.h"
+#include "EditUI.h"
 #include "ListContainerElementUI.h"
 #include "ListHeaderItemUI.h"
 #include "ListHeaderUI.h"
@@ -13,6 +14,7 @@
 #include "OptionUI.h"
 #include "SliderUI.h"
 #include "TabLayoutUI.h"
+#include "TextUI.h"
 #include "TileLayoutUI.h"
 #include "TreeViewUI.h"
 
@@ -46,6 +48,8 @@ void RegisterFurtherControls() {
         {L"CheckBox", &Make<CCheckBoxUI>},
         {L"Slider", &Make<CSliderUI>},
         {L"TreeView", &Make<CTreeViewUI>},
+        {L"Text", &Make<CTextUI>},
+        {L"Edit", &Make<CEditUI>},
     };
     for (const auto& row : kControls)
         CControlFactory::Register(row.element, row.creator);
