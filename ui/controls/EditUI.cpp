@@ -188,6 +188,9 @@ void CEditUI::HandleEvent(TControlEvent& event) {
         if (IsFocused() && m_editWindow == nullptr) {
             if (!OpenEditWindow()) return;
             if (!::PtInRect(&m_rcItem, event.mouse)) return;
+        } else if (m_editWindow) {
+            // The window's click took the keyboard from the open native edit: it goes back.
+            ::SetFocus(m_editWindow->GetHWND());
         }
         SelectAll();
         return;

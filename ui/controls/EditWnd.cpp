@@ -99,6 +99,11 @@ LRESULT CEditWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         PostMessage(WM_CLOSE);
         return result;
     }
+    case WM_CLOSE:
+        // A click on the control's own padding takes the keyboard to the parent for a moment
+        // and gives it back; editing goes on then.
+        if (::GetFocus() == m_hWnd) return 0;
+        break;
     case kReflectOffset + WM_COMMAND:
         return OnCommand(wParam);
     case WM_KEYDOWN:
@@ -126,7 +131,11 @@ LRESULT CEditWnd::OnCommand(WPARAM wParam) {
         const int length = ::GetWindowTextLengthW(m_hWnd);
         std::wstring buffer(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
         const int got = ::GetWindowTextW(m_hWnd, &buffer[0], length + 1);
-        m_owner->m_text.Assign(buffer.c_str(), got > 0 ? got : 0);
+        buffer.resize(static_cast<size_t>(got > 0 ? got : 0));
+        // The edit also reports a change when a key was refused at the limit, and the
+        // control's own SetText has stored the text already: only a real change is told.
+        if (m_owner->m_text == buffer.c_str()) return 0;
+        m_owner->m_text.Assign(buffer.c_str(), static_cast<int>(buffer.size()));
         if (CWindowManagerUI* manager = m_owner->GetManager())
             manager->SendNotification(m_owner, L"textchanged");
     } else if (code == EN_UPDATE) {
