@@ -2,9 +2,12 @@
 // printed on one line. The kinds are the rows of kKinds below; each gets N as its size.
 //   edit-load N: an edit that is being edited gets N KiB of one-line text (N * 1024
 //     characters) through SetText, and its native window paints it.
-//   edit-type N: the same edit holding 1 MiB of text (1,048,576 characters) gets N characters
-//     typed at its end, each a WM_CHAR posted to the native window and run through the message
-//     loop, until the control's text holds them all.
+//   edit-type N: the empty edit being edited gets N characters typed, each a WM_CHAR posted
+//     to the native window and run through the message loop, until the control's text holds
+//     them all.
+//   edit-type-1mib N: the same at the end of 1 MiB of text (1,048,576 characters).
+//   bare-type-1mib N: the same typing into a bare system edit holding the same text, with no
+//     control behind it, for comparison.
 #include <windows.h>
 
 #include <cstdio>
@@ -88,13 +91,13 @@ double EditLoad(BenchWindow& w, int n) {
     return ::GetWindowTextLengthW(native) == n * 1024 ? ms : -1;
 }
 
-double EditType(BenchWindow& w, int n) {
+double TypeInto(BenchWindow& w, int n, int base) {
     CEditUI* edit = OpenEdit(w);
     if (edit == nullptr) return -1;
-    const std::wstring text = MakeText(kTypedBase);
+    const std::wstring text = MakeText(base);
     edit->SetText(text.c_str());
     const HWND native = edit->GetEditWindow()->GetHWND();
-    ::SendMessageW(native, EM_SETSEL, kTypedBase, kTypedBase);
+    ::SendMessageW(native, EM_SETSEL, base, base);
     ::UpdateWindow(native);
     Pump();
     const double start = Now();
@@ -104,7 +107,37 @@ double EditType(BenchWindow& w, int n) {
     }
     ::UpdateWindow(native);
     const double ms = Now() - start;
-    return edit->GetText().GetLength() == kTypedBase + n ? ms : -1;
+    return edit->GetText().GetLength() == base + n ? ms : -1;
+}
+
+double EditType(BenchWindow& w, int n) { return TypeInto(w, n, 0); }
+double EditTypeLarge(BenchWindow& w, int n) { return TypeInto(w, n, kTypedBase); }
+
+// The same typing into a bare system edit child of the window, with no control behind it:
+// what the edit itself costs under this system.
+double BareTypeLarge(BenchWindow& w, int n) {
+    if (OpenEdit(w) == nullptr) return -1;
+    w.GetManager().SetFocus(nullptr);
+    Pump();
+    const HWND bare =
+        ::CreateWindowExW(0, L"Edit", nullptr, WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0, 40, 700,
+                          24, w.GetHWND(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    if (bare == nullptr) return -1;
+    ::SendMessageW(bare, EM_LIMITTEXT, 0x7FFFFFFE, 0);
+    const std::wstring text = MakeText(kTypedBase);
+    ::SetWindowTextW(bare, text.c_str());
+    ::SetFocus(bare);
+    ::SendMessageW(bare, EM_SETSEL, kTypedBase, kTypedBase);
+    ::UpdateWindow(bare);
+    Pump();
+    const double start = Now();
+    for (int i = 0; i < n; ++i) {
+        ::PostMessageW(bare, WM_CHAR, static_cast<WPARAM>(L'0' + i % 10), 1);
+        Pump();
+    }
+    ::UpdateWindow(bare);
+    const double ms = Now() - start;
+    return ::GetWindowTextLengthW(bare) == kTypedBase + n ? ms : -1;
 }
 
 constexpr wchar_t kEditLayout[] =
@@ -119,6 +152,8 @@ const struct {
 } kKinds[] = {
     {L"edit-load", kEditLayout, &EditLoad},
     {L"edit-type", kEditLayout, &EditType},
+    {L"edit-type-1mib", kEditLayout, &EditTypeLarge},
+    {L"bare-type-1mib", kEditLayout, &BareTypeLarge},
 };
 
 }  // namespace
