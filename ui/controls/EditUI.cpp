@@ -70,7 +70,7 @@ void CEditUI::SelectAll() {
 
 void CEditUI::SetText(const wchar_t* text) {
     CLabelUI::SetText(text);
-    if (m_editWindow) ::SetWindowTextW(m_editWindow->GetHWND(), m_text.GetData());
+    if (m_editWindow) ::SetWindowTextW(m_editWindow->GetHWND(), text ? text : L"");
     Invalidate();
 }
 
