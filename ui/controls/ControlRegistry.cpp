@@ -5,6 +5,7 @@
 #include "ComboUI.h"
 #include "ControlFactory.h"
 #include "DateTimeUI.h"
+#include "EditUI.h"
 #include "ListContainerElementUI.h"
 #include "ListHeaderItemUI.h"
 #include "ListHeaderUI.h"
@@ -14,6 +15,7 @@
 #include "OptionUI.h"
 #include "SliderUI.h"
 #include "TabLayoutUI.h"
+#include "TextUI.h"
 #include "TileLayoutUI.h"
 #include "TreeViewUI.h"
 
@@ -48,6 +50,8 @@ void RegisterFurtherControls() {
         {L"Slider", &Make<CSliderUI>},
         {L"TreeView", &Make<CTreeViewUI>},
         {L"DateTime", &Make<CDateTimeUI>},
+        {L"Text", &Make<CTextUI>},
+        {L"Edit", &Make<CEditUI>},
     };
     for (const auto& row : kControls)
         CControlFactory::Register(row.element, row.creator);

@@ -299,19 +299,18 @@ TEST(SkinnedControls, FormTypedIntoWithTextEditDateAndRichEdit) {
     ASSERT_NE(due, nullptr) << "the DateTime element was not built";
     ASSERT_NE(done, nullptr);
 
-    // Text and edit. These elements come from another branch: until it is merged the layout
-    // skips them, and the checks below wait for them.
+    // Text and edit: typed keys reach the edit's native window, and its text the control once
+    // the focus moves on.
     CControlUI* prompt = w.Find(L"prompt");
     CControlUI* name = w.Find(L"name");
-    if (prompt != nullptr && name != nullptr) {
-        EXPECT_EQ(std::wstring(prompt->GetText().GetData()), L"Name, date and notes");
-        Click(w, name);
-        Type(L"Ada");
-        Click(w, done);
-        EXPECT_TRUE(livetest::PumpUntil(
-            [&] { return std::wstring(name->GetText().GetData()) == L"Ada"; }, 3000))
-            << "typed text reaches the edit control once it loses the focus";
-    }
+    ASSERT_NE(prompt, nullptr) << "the Text element was not built";
+    ASSERT_NE(name, nullptr) << "the Edit element was not built";
+    EXPECT_EQ(std::wstring(prompt->GetText().GetData()), L"Name, date and notes");
+    Click(w, name);
+    Type(L"Ada");
+    Click(w, done);
+    EXPECT_TRUE(livetest::PumpUntil([&] { return std::wstring(name->GetText().GetData()) == L"Ada"; }, 3000))
+        << "typed text reaches the edit control once it loses the focus";
 
     // The date: a click lays the picker over it, keys move its first field, and the click on
     // the button takes the picked date as the text.
