@@ -11,6 +11,7 @@
 #include "ListTextElementUI.h"
 #include "ListUI.h"
 #include "OptionUI.h"
+#include "RichEditUI.h"
 #include "SliderUI.h"
 #include "TabLayoutUI.h"
 #include "TileLayoutUI.h"
@@ -46,6 +47,7 @@ void RegisterFurtherControls() {
         {L"CheckBox", &Make<CCheckBoxUI>},
         {L"Slider", &Make<CSliderUI>},
         {L"TreeView", &Make<CTreeViewUI>},
+        {L"RichEdit", &Make<CRichEditUI>},
     };
     for (const auto& row : kControls)
         CControlFactory::Register(row.element, row.creator);
