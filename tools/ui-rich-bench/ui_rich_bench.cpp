@@ -17,8 +17,8 @@ using namespace Veneer;
 namespace {
 
 const wchar_t kLayout[] =
-    L"<Window size=\"800,600\"><RichEdit name=\"e\" vscrollbar=\"true\" "
-    L"bkcolor=\"#FFFFFFFF\"/></Window>";
+    L"<Window size=\"800,600\"><VerticalLayout><RichEdit name=\"e\" vscrollbar=\"true\" "
+    L"bkcolor=\"#FFFFFFFF\"/></VerticalLayout></Window>";
 
 class BenchWindow : public WindowImplBase {
 protected:
@@ -43,6 +43,11 @@ void DrainMessages() {
     }
 }
 
+int Fail(const char* what, long length = 0) {
+    fprintf(stderr, "ui_rich_bench: %s (%ld characters)\n", what, length);
+    return 1;
+}
+
 std::wstring MakeText(long chars) {
     std::wstring text;
     text.reserve(static_cast<size_t>(chars));
@@ -64,12 +69,12 @@ int wmain(int argc, wchar_t** argv) {
     CWindowManagerUI::SetInstance(GetModuleHandleW(nullptr));
     RegisterFurtherControls();
     BenchWindow w;
-    if (!w.CreateWnd(nullptr, L"bench", WS_POPUP, 0, 0, 0, 800, 600)) return 1;
+    if (!w.CreateWnd(nullptr, L"bench", WS_POPUP, 0, 0, 0, 800, 600)) return Fail("no window");
     const HWND hwnd = w.GetHWND();
     ::ShowWindow(hwnd, SW_SHOWNOACTIVATE);
     ::UpdateWindow(hwnd);
     auto* edit = static_cast<CRichEditUI*>(w.GetManager().LocateControl(L"e"));
-    if (edit == nullptr || !edit->HasTextHost()) return 1;
+    if (edit == nullptr || !edit->HasTextHost()) return Fail("no rich edit with text services");
     // The default limit is far below the text loaded here.
     edit->SendToTextServices(EM_EXLIMITTEXT, 0, chars + typed + 16, nullptr);
     const std::wstring text = MakeText(chars);
@@ -78,7 +83,7 @@ int wmain(int argc, wchar_t** argv) {
     edit->SetText(text.c_str());
     ::UpdateWindow(hwnd);
     const double load = Now() - start;
-    if (edit->GetTextLength() != chars) return 1;
+    if (edit->GetTextLength() != chars) return Fail("text not loaded whole", edit->GetTextLength());
 
     edit->SetFocus();
     DrainMessages();
@@ -92,7 +97,8 @@ int wmain(int argc, wchar_t** argv) {
         ::UpdateWindow(hwnd);
     }
     const double typing = Now() - start;
-    if (edit->GetTextLength() != chars + typed) return 1;
+    if (edit->GetTextLength() != chars + typed)
+        return Fail("typed characters missing", edit->GetTextLength());
     printf("%.3f %.3f\n", load, typing);
     ::DestroyWindow(hwnd);
     return 0;
