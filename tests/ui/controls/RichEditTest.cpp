@@ -245,7 +245,7 @@ TEST(RichEditTest, PlainWheelScrollsTheContainerAndCtrlWheelZoomsTheEditor) {
     EXPECT_GT(page->GetScrollPos().cy, before) << "the plain wheel scrolls the page";
 }
 
-TEST(RichEditTest, DeletedEditorLeavesNoFilterOrTimerBehind) {
+TEST(RichEditTest, DeletedEditorLeavesNoFilterTimerCaretOrCaptureBehind) {
     static bool deleted = false;
     struct Tracked : livetest::Poisoned<CRichEditUI> {
         ~Tracked() override { deleted = true; }
@@ -259,6 +259,10 @@ TEST(RichEditTest, DeletedEditorLeavesNoFilterOrTimerBehind) {
     w.Click(POINT{20, 20});
     ASSERT_TRUE(edit->IsFocused());
     w.Key('A');
+    GUITHREADINFO gui = {};
+    gui.cbSize = sizeof(gui);
+    ASSERT_TRUE(GetGUIThreadInfo(GetCurrentThreadId(), &gui));
+    EXPECT_EQ(gui.hwndCaret, w.hwnd()) << "the focused editor shows its caret";
     // Pressing and dragging makes the services capture the mouse and start their timer.
     livetest::MouseDown(w.hwnd(), 20, 20);
     livetest::MouseMove(w.hwnd(), 190, 55);
@@ -267,6 +271,8 @@ TEST(RichEditTest, DeletedEditorLeavesNoFilterOrTimerBehind) {
     w.root->Remove(edit);
     ASSERT_TRUE(livetest::PumpUntil([] { return deleted; }, 3000));
     EXPECT_FALSE(w.win.Manager().IsCaptured());
+    ASSERT_TRUE(GetGUIThreadInfo(GetCurrentThreadId(), &gui));
+    EXPECT_EQ(gui.hwndCaret, nullptr) << "the caret went with the editor";
     const CUIPtrArray& timers = w.win.Manager().GetTimers();
     for (int i = 0; i < timers.GetSize(); ++i)
         EXPECT_NE(static_cast<TTimerRecord*>(timers[i])->control, gone);
