@@ -9,8 +9,6 @@
 #include "ContainerUI.h"
 #include "UIInterfaces.h"
 
-struct ITextServices;
-
 namespace Veneer {
 
 class CTxtWinHost;

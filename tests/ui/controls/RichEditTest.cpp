@@ -14,6 +14,7 @@
 #include "ListTestWindow.h"
 #include "RichEditUI.h"
 #include "ScrollBarUI.h"
+#include "TxtWinHost.h"
 
 using namespace Veneer;
 
@@ -204,7 +205,15 @@ TEST_F(RichEditWindow, VerticalBarShowsOnlyWhileTheTextOverflows) {
 
     bar->SetText(L"1\r2\r3\r4\r5\r6\r7\r8\r9\r10");
     w.Paint();
-    EXPECT_TRUE(bar->GetVerticalScrollBar()->IsVisible());
+    CScrollBarUI* vbar = bar->GetVerticalScrollBar();
+    EXPECT_TRUE(vbar->IsVisible());
+    // The shown bar is placed at the editor's right edge and painted there.
+    EXPECT_EQ(vbar->GetPos().right, bar->GetPos().right);
+    EXPECT_GT(vbar->GetPos().right - vbar->GetPos().left, 0);
+    EXPECT_GT(vbar->GetScrollRange(), 0);
+    RECT text;
+    bar->GetTextHost()->GetClientRect(&text);
+    EXPECT_EQ(text.right, vbar->GetPos().left) << "the text leaves the bar its room";
 
     bar->SetText(L"short again");
     w.Paint();
