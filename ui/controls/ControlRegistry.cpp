@@ -13,6 +13,7 @@
 #include "ListTextElementUI.h"
 #include "ListUI.h"
 #include "OptionUI.h"
+#include "RichEditUI.h"
 #include "SliderUI.h"
 #include "TabLayoutUI.h"
 #include "TextUI.h"
@@ -52,6 +53,7 @@ void RegisterFurtherControls() {
         {L"DateTime", &Make<CDateTimeUI>},
         {L"Text", &Make<CTextUI>},
         {L"Edit", &Make<CEditUI>},
+        {L"RichEdit", &Make<CRichEditUI>},
     };
     for (const auto& row : kControls)
         CControlFactory::Register(row.element, row.creator);

@@ -34,6 +34,7 @@ void* CControlUI::QueryPart(const wchar_t* name) {
 }
 
 UINT CControlUI::GetBehaviourFlags() const { return 0; }
+bool CControlUI::IsWantTab() const { return false; }
 bool CControlUI::Activate() { return IsVisible() && IsEnabled(); }
 CWindowManagerUI* CControlUI::GetManager() const { return m_manager; }
 

@@ -48,6 +48,9 @@ public:
     virtual void* QueryPart(const wchar_t* name);
     virtual UINT GetBehaviourFlags() const;
     virtual bool Activate();
+    // Whether the control takes Tab into its own text while focused; the manager then leaves
+    // the key to it instead of moving the focus.
+    virtual bool IsWantTab() const;
     virtual CWindowManagerUI* GetManager() const;
     virtual void SetManager(CWindowManagerUI* manager, CControlUI* parent, bool init = true);
     virtual CControlUI* GetParent() const;

@@ -3,6 +3,7 @@
 // pre-translation (Tab, shortcuts, accelerators) and the message loop.
 #include <windowsx.h>
 
+#include <cwchar>
 #include <cwctype>
 #include <initializer_list>
 #include <memory>
@@ -289,6 +290,10 @@ bool CWindowManagerUI::PreProcessMessage(UINT message, WPARAM wParam, LPARAM lPa
     switch (message) {
     case WM_KEYDOWN:
         if (wParam != VK_TAB) break;
+        // A focused rich edit that takes Tab into its text keeps the key.
+        if (m_focus && m_focus->IsVisible() && m_focus->IsEnabled() &&
+            wcsstr(m_focus->GetTypeName(), L"RichEditUI") != nullptr && m_focus->IsWantTab())
+            break;
         TabToNextControl(::GetKeyState(VK_SHIFT) >= 0);
         return true;
     case WM_SYSCHAR: {

@@ -21,6 +21,7 @@
 #include "ListHeaderUI.h"
 #include "ListTextElementUI.h"
 #include "ListUI.h"
+#include "RichEditUI.h"
 #include "LiveUiUtil.h"
 #include "OptionUI.h"
 #include "ScreenShot.h"
@@ -339,8 +340,15 @@ TEST(SkinnedControls, FormTypedIntoWithTextEditDateAndRichEdit) {
     EXPECT_EQ(std::wstring(due->GetText().GetData()), pickedText);
     EXPECT_NE(std::wstring(due->GetText().GetData()), before);
 
-    // RICHEDIT CHECKS: added here once the RichEdit element is merged (type into "notes" with
-    // real keys, check its text and take it into the screenshot below).
+    // The rich edit: windowless, so the keys reach it through the window while it has the focus.
+    CControlUI* notes = w.Find(L"notes");
+    ASSERT_NE(notes, nullptr) << "the RichEdit element was not built";
+    Click(w, notes);
+    ASSERT_TRUE(livetest::PumpUntil([&] { return notes->IsFocused(); }, 3000));
+    Type(L"Bring the form");
+    EXPECT_TRUE(livetest::PumpUntil(
+        [&] { return std::wstring(notes->GetText().GetData()) == L"Bring the form"; }, 3000))
+        << "typed text reaches the rich edit";
 
     shot = ShotWhen(w, dueEnd.x, dueEnd.y, kDateBk, L"typing-form.bmp");
     EXPECT_EQ(shot.At(dueEnd.x, dueEnd.y), kDateBk) << "the control shows again once closed";
