@@ -1,5 +1,6 @@
 #include "ControlRegistry.h"
 
+#include "ActiveXUI.h"
 #include "CheckBoxUI.h"
 #include "ChildLayoutUI.h"
 #include "ComboUI.h"
@@ -54,6 +55,7 @@ void RegisterFurtherControls() {
         {L"Text", &Make<CTextUI>},
         {L"Edit", &Make<CEditUI>},
         {L"RichEdit", &Make<CRichEditUI>},
+        {L"ActiveX", &Make<CActiveXUI>},
     };
     for (const auto& row : kControls)
         CControlFactory::Register(row.element, row.creator);
