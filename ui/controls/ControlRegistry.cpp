@@ -20,6 +20,7 @@
 #include "TextUI.h"
 #include "TileLayoutUI.h"
 #include "TreeViewUI.h"
+#include "WebBrowserUI.h"
 
 namespace Veneer {
 
@@ -56,6 +57,7 @@ void RegisterFurtherControls() {
         {L"Edit", &Make<CEditUI>},
         {L"RichEdit", &Make<CRichEditUI>},
         {L"ActiveX", &Make<CActiveXUI>},
+        {L"WebBrowser", &Make<CWebBrowserUI>},
     };
     for (const auto& row : kControls)
         CControlFactory::Register(row.element, row.creator);

@@ -15,8 +15,10 @@
 #include "BrowserEventSink.h"
 #include "BrowserEvents.h"
 #include "BrowserGuids.h"
+#include "ListTestWindow.h"
 #include "TestUtil.h"
 #include "WebBrowserCom.h"
+#include "WebBrowserUI.h"
 
 using namespace Veneer;
 
@@ -408,4 +410,70 @@ TEST(WebBrowserAccelerators, FocusWalkDecidesWhoSeesTheKey) {
     bare.host = host;
     EXPECT_EQ(E_NOTIMPL, static_cast<ITranslateAccelerator&>(bare).TranslateAccelerator(&key));
     DestroyWindow(top);
+}
+
+namespace {
+
+// The second browser names a class nobody registered, so its creation fails on any system.
+const wchar_t kBrowsersXml[] =
+    L"<Window><VerticalLayout>"
+    L"<WebBrowser name=\"web\" homepage=\"about:blank\" autonavi=\"true\" height=\"100\"/>"
+    L"<WebBrowser name=\"none\" clsid=\"{6A0B3C1E-2D4F-4E51-9A77-0B1C2D3E4F50}\" "
+    L"homepage=\"about:blank\" autonavi=\"true\" height=\"60\"/>"
+    L"<WebBrowser name=\"quiet\" homepage=\"about:blank\" delaycreate=\"true\" "
+    L"height=\"40\"/>"
+    L"</VerticalLayout></Window>";
+
+// Without a browser the control navigates nowhere and leaves keys alone, and nothing of it is
+// left with the window manager.
+void ExpectBrowserless(listtest::ListWindow& w, CWebBrowserUI* web) {
+    EXPECT_EQ(nullptr, web->GetWebBrowser2());
+    web->Navigate(L"about:blank");
+    MSG key = {w.hwnd(), WM_KEYDOWN, VK_F5, 0, 0, {0, 0}};
+    MSG move = {w.hwnd(), WM_MOUSEMOVE, 0, 0, 0, {0, 0}};
+    EXPECT_EQ(E_NOTIMPL, static_cast<ITranslateAccelerator*>(web)->TranslateAccelerator(&key));
+    EXPECT_EQ(S_FALSE, static_cast<ITranslateAccelerator*>(web)->TranslateAccelerator(&move));
+    EXPECT_EQ(0, web->ComRefCount());
+}
+
+}  // namespace
+
+// Built from a layout: the element makes the browser control with its attributes. The browser
+// that cannot be made follows the failure rules; the platform's own browser (which the test
+// prefixes may not be able to make) either does the same or, once made and released, hands
+// back every reference it took of the control and its accelerator hook.
+TEST(WebBrowserControl, LayoutElementsAndFailureRules) {
+    listtest::ListWindow w;
+    ASSERT_TRUE(w.Open(300, 220, kBrowsersXml));
+    auto* web = w.Find<CWebBrowserUI>(L"web");
+    auto* none = w.Find<CWebBrowserUI>(L"none");
+    auto* quiet = w.Find<CWebBrowserUI>(L"quiet");
+    ASSERT_NE(nullptr, web);
+    ASSERT_NE(nullptr, none);
+    ASSERT_NE(nullptr, quiet);
+    EXPECT_STREQ(L"WebBrowserUI", web->GetTypeName());
+    EXPECT_EQ(static_cast<void*>(web), web->QueryPart(L"WebBrowser"));
+    EXPECT_NE(nullptr, web->QueryPart(L"ActiveX"));
+    EXPECT_TRUE(IsEqualGUID(CLSID_WebBrowser, web->GetClsid()));
+    EXPECT_STREQ(L"about:blank", quiet->GetHomePage().GetData());
+    EXPECT_TRUE(web->IsAutoNavigate());
+    EXPECT_FALSE(quiet->IsAutoNavigate());
+
+    EXPECT_TRUE(none->IsCreated());
+    ExpectBrowserless(w, none);
+    EXPECT_FALSE(w.win.Manager().RemoveAcceleratorHandler(none));
+
+    ASSERT_TRUE(web->IsCreated());
+    RecordProperty("platform_browser_made", web->GetWebBrowser2() != nullptr ? "yes" : "no");
+    if (web->GetWebBrowser2() == nullptr) {
+        ExpectBrowserless(w, web);
+    } else {
+        web->Navigate(L"about:blank");
+        EXPECT_TRUE(w.win.Manager().RemoveAcceleratorHandler(web));
+        EXPECT_TRUE(w.win.Manager().AddAcceleratorHandler(web));
+        web->ReleaseHostedControl();
+        EXPECT_EQ(nullptr, web->GetWebBrowser2());
+        EXPECT_EQ(0, web->ComRefCount());
+        EXPECT_FALSE(w.win.Manager().RemoveAcceleratorHandler(web));
+    }
 }
