@@ -40,7 +40,9 @@ public:
                        VARIANT_BOOL*& cancel) override {
         Note(L"error", d, url, cancel);
     }
-    void NavigateComplete2(IDispatch* d, VARIANT*& url) override { Note(L"complete", d, url, nullptr); }
+    void NavigateComplete2(IDispatch* d, VARIANT*& url) override {
+        Note(L"complete", d, url, nullptr);
+    }
     void ProgressChange(LONG, LONG) override { calls.push_back(L"progress"); }
     void NewWindow3(IDispatch** d, VARIANT_BOOL*& cancel, DWORD flags, BSTR, BSTR url) override {
         calls.push_back(L"newwindow:" + std::to_wstring(flags) + L":" + url);
@@ -50,22 +52,24 @@ public:
     void CommandStateChange(long command, VARIANT_BOOL enable) override {
         calls.push_back(L"command:" + std::to_wstring(command) + L":" + std::to_wstring(enable));
     }
-    HRESULT STDMETHODCALLTYPE ShowContextMenu(DWORD, POINT*, IUnknown*, IDispatch*) override { return 0x100; }
-    HRESULT STDMETHODCALLTYPE GetHostInfo(DOCHOSTUIINFO*) override { return 0x101; }
-    HRESULT STDMETHODCALLTYPE ShowUI(DWORD, IOleInPlaceActiveObject*, IOleCommandTarget*,
-                                     IOleInPlaceFrame*, IOleInPlaceUIWindow*) override { return 0x102; }
-    HRESULT STDMETHODCALLTYPE HideUI() override { return 0x103; }
-    HRESULT STDMETHODCALLTYPE UpdateUI() override { return 0x104; }
-    HRESULT STDMETHODCALLTYPE EnableModeless(BOOL) override { return 0x105; }
-    HRESULT STDMETHODCALLTYPE OnDocWindowActivate(BOOL) override { return 0x106; }
-    HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL) override { return 0x107; }
-    HRESULT STDMETHODCALLTYPE ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override { return 0x108; }
-    HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG, const GUID*, DWORD) override { return 0x109; }
-    HRESULT STDMETHODCALLTYPE GetOptionKeyPath(LPOLESTR*, DWORD) override { return 0x10A; }
-    HRESULT STDMETHODCALLTYPE GetDropTarget(IDropTarget*, IDropTarget**) override { return 0x10B; }
-    HRESULT STDMETHODCALLTYPE GetExternal(IDispatch**) override { return 0x10C; }
-    HRESULT STDMETHODCALLTYPE TranslateUrl(DWORD, LPWSTR, LPWSTR*) override { return 0x10D; }
-    HRESULT STDMETHODCALLTYPE FilterDataObject(IDataObject*, IDataObject**) override { return 0x10E; }
+    STDMETHODIMP ShowContextMenu(DWORD, POINT*, IUnknown*, IDispatch*) override { return 0x100; }
+    STDMETHODIMP GetHostInfo(DOCHOSTUIINFO*) override { return 0x101; }
+    STDMETHODIMP ShowUI(DWORD, IOleInPlaceActiveObject*, IOleCommandTarget*, IOleInPlaceFrame*,
+                        IOleInPlaceUIWindow*) override {
+        return 0x102;
+    }
+    STDMETHODIMP HideUI() override { return 0x103; }
+    STDMETHODIMP UpdateUI() override { return 0x104; }
+    STDMETHODIMP EnableModeless(BOOL) override { return 0x105; }
+    STDMETHODIMP OnDocWindowActivate(BOOL) override { return 0x106; }
+    STDMETHODIMP OnFrameWindowActivate(BOOL) override { return 0x107; }
+    STDMETHODIMP ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override { return 0x108; }
+    STDMETHODIMP TranslateAccelerator(LPMSG, const GUID*, DWORD) override { return 0x109; }
+    STDMETHODIMP GetOptionKeyPath(LPOLESTR*, DWORD) override { return 0x10A; }
+    STDMETHODIMP GetDropTarget(IDropTarget*, IDropTarget**) override { return 0x10B; }
+    STDMETHODIMP GetExternal(IDispatch**) override { return 0x10C; }
+    STDMETHODIMP TranslateUrl(DWORD, LPWSTR, LPWSTR*) override { return 0x10D; }
+    STDMETHODIMP FilterDataObject(IDataObject*, IDataObject**) override { return 0x10E; }
     HRESULT Download(IMoniker*, IBindCtx*, DWORD, LONG, BINDINFO*, LPCOLESTR, LPCOLESTR,
                      UINT codePage) override {
         calls.push_back(L"download:" + std::to_wstring(codePage));
@@ -96,7 +100,7 @@ template <class Iface>
 class CountedFake : public Iface {
 public:
     LONG refs = 1;
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+    STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
         *out = nullptr;
         if (!Answers(riid)) return E_NOINTERFACE;
         *out = this;
@@ -115,7 +119,7 @@ class FakeDocument : public CountedFake<ICustomDoc> {
 public:
     IDocHostUIHandler* handler = nullptr;
     bool custom = true;
-    HRESULT STDMETHODCALLTYPE SetUIHandler(IDocHostUIHandler* h) override {
+    STDMETHODIMP SetUIHandler(IDocHostUIHandler* h) override {
         handler = h;
         return S_OK;
     }
@@ -131,16 +135,16 @@ class FakeActive : public CountedFake<IOleInPlaceActiveObject> {
 public:
     bool active = true;
     std::vector<UINT> translated;
-    HRESULT STDMETHODCALLTYPE GetWindow(HWND*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG msg) override {
+    STDMETHODIMP GetWindow(HWND*) override { return E_NOTIMPL; }
+    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+    STDMETHODIMP TranslateAccelerator(LPMSG msg) override {
         translated.push_back(msg->message);
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnDocWindowActivate(BOOL) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE EnableModeless(BOOL) override { return S_OK; }
+    STDMETHODIMP OnFrameWindowActivate(BOOL) override { return S_OK; }
+    STDMETHODIMP OnDocWindowActivate(BOOL) override { return S_OK; }
+    STDMETHODIMP ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override { return S_OK; }
+    STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
 
 protected:
     bool Answers(REFIID riid) const override {
@@ -166,20 +170,27 @@ TEST(WebBrowserEvents, TableRoutesArgumentsAndRefusesTheRest) {
     VariantInit(&url);
     VariantInit(&other);
     VARIANT_BOOL cancel = VARIANT_FALSE;
+    auto invoke = [&](DISPID id, DISPPARAMS* params, REFIID iid = IID_NULL) {
+        return browser.Invoke(id, iid, 0, DISPATCH_METHOD, params, nullptr, nullptr, nullptr);
+    };
 
     VARIANT before[7] = {RefBool(&cancel), Ref(&other), Ref(&other), Ref(&other), Ref(&other),
                          Ref(&url), Disp(frame)};
     DISPPARAMS p = {before, nullptr, 7, 0};
-    EXPECT_EQ(S_OK, browser.Invoke(DISPID_BEFORENAVIGATE2, IID_NULL, 0, DISPATCH_METHOD, &p,
-                                   nullptr, nullptr, nullptr));
+    EXPECT_EQ(S_OK, invoke(DISPID_BEFORENAVIGATE2, &p));
     EXPECT_EQ(frame, sink.lastDisp);
     EXPECT_EQ(&url, sink.lastUrl);
     EXPECT_EQ(&cancel, sink.lastCancel);
 
     VARIANT error[5] = {RefBool(&cancel), Ref(&other), Ref(&other), Ref(&url), Disp(frame)};
     p = {error, nullptr, 5, 0};
-    EXPECT_EQ(S_OK, browser.Invoke(DISPID_NAVIGATEERROR, IID_NULL, 0, 0, &p, 0, 0, 0));
+    EXPECT_EQ(S_OK, invoke(DISPID_NAVIGATEERROR, &p));
     EXPECT_EQ(&url, sink.lastUrl);
+
+    VARIANT complete[2] = {Ref(&other), Disp(frame)};
+    p = {complete, nullptr, 2, 0};
+    EXPECT_EQ(S_OK, invoke(DISPID_NAVIGATECOMPLETE2, &p));
+    EXPECT_EQ(&other, sink.lastUrl);
 
     VARIANT command[2];
     command[1].vt = VT_I4;
@@ -187,7 +198,7 @@ TEST(WebBrowserEvents, TableRoutesArgumentsAndRefusesTheRest) {
     command[0].vt = VT_BOOL;
     command[0].boolVal = VARIANT_TRUE;
     p = {command, nullptr, 2, 0};
-    EXPECT_EQ(S_OK, browser.Invoke(DISPID_COMMANDSTATECHANGE, IID_NULL, 0, 0, &p, 0, 0, 0));
+    EXPECT_EQ(S_OK, invoke(DISPID_COMMANDSTATECHANGE, &p));
 
     IDispatch* opened = frame;
     VARIANT window[5];
@@ -201,34 +212,32 @@ TEST(WebBrowserEvents, TableRoutesArgumentsAndRefusesTheRest) {
     window[0].vt = VT_BSTR;
     window[0].bstrVal = SysAllocString(L"http://x/");
     p = {window, nullptr, 5, 0};
-    EXPECT_EQ(S_OK, browser.Invoke(DISPID_NEWWINDOW3, IID_NULL, 0, 0, &p, 0, 0, 0));
+    EXPECT_EQ(S_OK, invoke(DISPID_NEWWINDOW3, &p));
     SysFreeString(window[1].bstrVal);
     SysFreeString(window[0].bstrVal);
 
     p = {nullptr, nullptr, 0, 0};
-    EXPECT_EQ(S_OK, browser.Invoke(DISPID_STATUSTEXTCHANGE, IID_NULL, 0, 0, &p, 0, 0, 0));
-    EXPECT_EQ((std::vector<std::wstring>{L"before", L"error", L"command:2:-1",
+    EXPECT_EQ(S_OK, invoke(DISPID_STATUSTEXTCHANGE, &p));
+    EXPECT_EQ((std::vector<std::wstring>{L"before", L"error", L"complete", L"command:2:-1",
                                          L"newwindow:6:http://x/"}),
               sink.calls);
 
     // Refused: nothing more reaches the handler.
-    EXPECT_EQ(DISP_E_MEMBERNOTFOUND,
-              browser.Invoke(DISPID_DOCUMENTCOMPLETE, IID_NULL, 0, 0, &p, 0, 0, 0));
-    EXPECT_EQ(E_INVALIDARG, browser.Invoke(DISPID_STATUSTEXTCHANGE, IID_IDispatch, 0, 0, &p, 0, 0, 0));
+    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, invoke(DISPID_DOCUMENTCOMPLETE, &p));
+    EXPECT_EQ(E_INVALIDARG, invoke(DISPID_STATUSTEXTCHANGE, &p, IID_IDispatch));
     p = {before + 1, nullptr, 6, 0};  // one argument short
-    EXPECT_EQ(DISP_E_BADPARAMCOUNT, browser.Invoke(DISPID_BEFORENAVIGATE2, IID_NULL, 0, 0, &p, 0, 0, 0));
-    EXPECT_EQ(DISP_E_BADPARAMCOUNT, browser.Invoke(DISPID_NAVIGATECOMPLETE2, IID_NULL, 0, 0, nullptr, 0, 0, 0));
+    EXPECT_EQ(DISP_E_BADPARAMCOUNT, invoke(DISPID_BEFORENAVIGATE2, &p));
+    EXPECT_EQ(DISP_E_BADPARAMCOUNT, invoke(DISPID_NAVIGATECOMPLETE2, nullptr));
     VARIANT swapped[2] = {Disp(frame), Ref(&url)};  // frame and url in each other's places
     p = {swapped, nullptr, 2, 0};
-    EXPECT_EQ(DISP_E_TYPEMISMATCH, browser.Invoke(DISPID_NAVIGATECOMPLETE2, IID_NULL, 0, 0, &p, 0, 0, 0));
-    EXPECT_EQ(4u, sink.calls.size());
+    EXPECT_EQ(DISP_E_TYPEMISMATCH, invoke(DISPID_NAVIGATECOMPLETE2, &p));
+    EXPECT_EQ(5u, sink.calls.size());
 
     // Without a handler the events are still answered, and a completed navigation without a
     // browser hooks nothing up.
     browser.SetEventHandler(nullptr);
-    VARIANT complete[2] = {Ref(&url), Disp(frame)};
     p = {complete, nullptr, 2, 0};
-    EXPECT_EQ(S_OK, browser.Invoke(DISPID_NAVIGATECOMPLETE2, IID_NULL, 0, 0, &p, 0, 0, 0));
+    EXPECT_EQ(S_OK, invoke(DISPID_NAVIGATECOMPLETE2, &p));
     EXPECT_EQ(0, browser.ComRefCount());
 }
 
@@ -286,7 +295,6 @@ TEST(WebBrowserCommands, ScriptErrorsAreSwallowedAndInputsChecked) {
     }
     EXPECT_EQ(1, notADocument.refs);
     EXPECT_EQ(E_POINTER, browser.Exec(&kCgidDocHostCommandHandler, 40, 0, nullptr, nullptr));
-    EXPECT_EQ(OLECMDERR_E_NOTSUPPORTED, browser.QueryStatus(nullptr, 0, nullptr, nullptr));
 }
 
 // Without a handler the document host gets the fixed answers, with one it gets the handler's.
@@ -366,10 +374,6 @@ TEST(WebBrowserHostHandler, InterfaceRulesAndDownloadService) {
     browser.SetEventHandler(&sink);
     EXPECT_EQ(E_ABORT, downloads->Download(nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr, 936));
     EXPECT_EQ(std::vector<std::wstring>{L"download:936"}, sink.calls);
-
-    UINT count = 7;
-    EXPECT_EQ(E_NOTIMPL, browser.GetTypeInfoCount(&count));
-    EXPECT_EQ(0u, count);
 }
 
 // Keys reach the browser only while the focus is inside its host window; other messages, a
