@@ -200,6 +200,34 @@ TEST_F(ActiveXTest, WindowlessObjectDrawsAndGetsMouseOnlyWhereItHits) {
     ctl.Reset();
     w.Click(POINT{110, 40});
     EXPECT_EQ(ctl.Count(down), 0);
+
+    // The cursor question is answered where the pointer is: its lParam holds codes, no point.
+    const std::wstring cursor = L"OnWindowMessage " + std::to_wstring(WM_SETCURSOR);
+    for (const POINT at : {POINT{30, 40}, POINT{110, 40}}) {
+        livetest::MouseMove(w.hwnd(), at.x, at.y);
+        livetest::PumpFor(20);
+        ctl.Reset();
+        SendMessageW(w.hwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(w.hwnd()),
+                     MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        EXPECT_EQ(ctl.Count(cursor) > 0, at.x == 30) << at.x;
+    }
+
+    // Keys reach the object only while its control has the focus, which the object asks for.
+    const std::wstring key = L"OnWindowMessage " + std::to_wstring(WM_KEYDOWN);
+    w.win.Manager().SetFocus(nullptr);  // the clicks outside the object's hit focused it
+    ASSERT_FALSE(ax->IsFocused());
+    ctl.Reset();
+    w.Key('A');
+    EXPECT_EQ(ctl.Count(key), 0);
+    EXPECT_EQ(ax->GetSite()->SetFocus(TRUE), S_OK);
+    ASSERT_TRUE(ax->IsFocused());
+    w.Key('A');
+    EXPECT_EQ(ctl.Count(key), 1);
+
+    // No ambient properties are offered: the object keeps its own defaults.
+    IDispatch* ambient = nullptr;
+    EXPECT_EQ(ax->GetSite()->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&ambient)),
+              E_NOINTERFACE);
 }
 
 TEST_F(ActiveXTest, WindowedObjectWindowCoversTheControl) {
@@ -259,8 +287,9 @@ TEST_F(ActiveXTest, EnumeratorHandsOutTheObjectOnce) {
     items->Release();
 }
 
-TEST_F(ActiveXTest, SiteOutlivingItsControlAnswersErrors) {
+TEST_F(ActiveXTest, SiteAndObjectOutlivingTheControl) {
     CActiveXCtrl* site = nullptr;
+    IOleObject* object = nullptr;
     {
         listtest::ListWindow w;
         ASSERT_TRUE(Open(w, L"modulename=\"veneer_axtestctl.dll\" clsid=\"" +
@@ -269,10 +298,18 @@ TEST_F(ActiveXTest, SiteOutlivingItsControlAnswersErrors) {
         site = ax->GetSite();
         ASSERT_NE(site, nullptr);
         site->AddRef();
+        ASSERT_EQ(ax->QueryHostedControl(IID_IOleObject, reinterpret_cast<void**>(&object)),
+                  S_OK);
         EXPECT_EQ(ctl.Objects(), 1);
     }
-    // The window and its control are gone, the object closed once and let go.
+    // The window and its control are gone: the object was closed once and cut off from the
+    // site, and only the reference held here keeps it.
     EXPECT_EQ(ctl.Count(L"Close"), 1);
+    EXPECT_TRUE(ctl.Logged(L"SetClientSite null"));
+    EXPECT_TRUE(ctl.Logged(L"SetSite null"));
+    EXPECT_EQ(ctl.Objects(), 1);
+    EXPECT_EQ(ctl.Refs(), 1);
+    object->Release();
     EXPECT_EQ(ctl.Objects(), 0);
     HWND hwnd = nullptr;
     IEnumUnknown* items = nullptr;

@@ -197,7 +197,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE ReactivateAndUndo() override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE OnWindowMessage(UINT msg, WPARAM, LPARAM, LRESULT* result) override {
-        if (msg != WM_SETCURSOR && msg != WM_MOUSEMOVE) Record(L"OnWindowMessage", msg, true);
+        if (msg != WM_MOUSEMOVE) Record(L"OnWindowMessage", msg, true);
         if (result) *result = 0;
         return S_OK;
     }
