@@ -224,6 +224,11 @@ TEST_F(ActiveXTest, WindowlessObjectDrawsAndGetsMouseOnlyWhereItHits) {
     w.Key('A');
     EXPECT_EQ(ctl.Count(key), 1);
 
+    // Windowless, the object draws where the host paints it: no drawing context of its own.
+    HDC dc = reinterpret_cast<HDC>(1);
+    EXPECT_EQ(ax->GetSite()->GetDC(nullptr, 0, &dc), S_FALSE);
+    EXPECT_EQ(dc, nullptr);
+
     // No ambient properties are offered: the object keeps its own defaults.
     IDispatch* ambient = nullptr;
     EXPECT_EQ(ax->GetSite()->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&ambient)),
@@ -247,6 +252,13 @@ TEST_F(ActiveXTest, WindowedObjectWindowCoversTheControl) {
     // The object itself was placed at its window's origin.
     EXPECT_TRUE(ctl.Logged(L"SetObjectRects 0"));
     EXPECT_TRUE(ctl.Logged(L"FrameInfo " + std::to_wstring(sizeof(OLEINPLACEFRAMEINFO))));
+
+    // A windowed object may draw through its host window (its own child covers it all).
+    HDC dc = nullptr;
+    ASSERT_EQ(ax->GetSite()->GetDC(nullptr, OLEDC_PAINTBKGND, &dc), S_OK);
+    ASSERT_NE(dc, nullptr);
+    EXPECT_EQ(ax->GetSite()->ReleaseDC(dc), S_OK);
+    EXPECT_EQ(ax->GetSite()->InvalidateRect(nullptr, FALSE), S_OK);
 
     ax->SetPos(RECT{40, 20, 100, 60});
     GetWindowRect(own, &rc);
@@ -320,6 +332,8 @@ TEST_F(ActiveXTest, SiteAndObjectOutlivingTheControl) {
     EXPECT_EQ(site->GetWindowContext(nullptr, nullptr, nullptr, nullptr, nullptr), E_POINTER);
     EXPECT_EQ(site->SetSite(nullptr), S_OK);
     EXPECT_EQ(site->SetCapture(TRUE), E_UNEXPECTED);
+    EXPECT_EQ(site->InvalidateRect(nullptr, TRUE), E_UNEXPECTED);
+    EXPECT_EQ(site->InvalidateRgn(nullptr, TRUE), E_UNEXPECTED);
     site->Release();
 }
 
