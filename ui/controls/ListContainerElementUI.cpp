@@ -40,6 +40,7 @@ void CListContainerElementUI::HandleEvent(TControlEvent& event) {
             CContainerUI::HandleEvent(event);
     };
     if (!IsMouseEnabled() && IsMouseEvent(event.type)) return passOn();
+    if (HandleRowMouse(*this, *this, m_row, event)) return;
     switch (event.type) {
     case kEventDoubleClick:
         if (IsEnabled()) {
@@ -54,28 +55,6 @@ void CListContainerElementUI::HandleEvent(TControlEvent& event) {
             return;
         }
         break;
-    case kEventButtonDown:
-    case kEventRightButtonDown:
-        if (!IsEnabled()) return;
-        if (m_manager) m_manager->SendNotification(this, L"itemclick");
-        Select(true);
-        InvalidateRow(*this);
-        return;
-    case kEventButtonUp:
-    case kEventMouseMove:
-        return;
-    case kEventMouseEnter:
-        if (IsEnabled()) {
-            m_row.state |= TListRowState::kHot;
-            InvalidateRow(*this);
-        }
-        return;
-    case kEventMouseLeave:
-        if (m_row.state & TListRowState::kHot) {
-            m_row.state &= ~TListRowState::kHot;
-            InvalidateRow(*this);
-        }
-        return;
     default:
         break;
     }

@@ -39,32 +39,7 @@ void CListLabelElementUI::HandleEvent(TControlEvent& event) {
             CListElementUI::HandleEvent(event);
         return;
     }
-    switch (event.type) {
-    case kEventButtonDown:
-    case kEventRightButtonDown:
-        if (!IsEnabled()) return;
-        if (m_manager) m_manager->SendNotification(this, L"itemclick");
-        Select(true);
-        InvalidateRow(*this);
-        return;
-    case kEventMouseMove:
-    case kEventButtonUp:
-        return;
-    case kEventMouseEnter:
-        if (IsEnabled()) {
-            m_row.state |= TListRowState::kHot;
-            InvalidateRow(*this);
-        }
-        return;
-    case kEventMouseLeave:
-        if (m_row.state & TListRowState::kHot) {
-            m_row.state &= ~TListRowState::kHot;
-            InvalidateRow(*this);
-        }
-        return;
-    default:
-        break;
-    }
+    if (HandleRowMouse(*this, *this, m_row, event)) return;
     CListElementUI::HandleEvent(event);
 }
 

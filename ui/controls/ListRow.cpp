@@ -86,4 +86,33 @@ void DrawRowBackground(CControlUI& row, const TListRowState& rs, TImageDrawInfo&
     }
 }
 
+bool HandleRowMouse(CControlUI& row, IListItemUI& item, TListRowState& rs, const TControlEvent& event) {
+    switch (event.type) {
+    case kEventButtonDown:
+    case kEventRightButtonDown:
+        if (!row.IsEnabled()) return true;
+        if (CWindowManagerUI* manager = row.GetManager()) manager->SendNotification(&row, L"itemclick");
+        item.Select(true);
+        InvalidateRow(row);
+        return true;
+    case kEventButtonUp:
+    case kEventMouseMove:
+        return true;
+    case kEventMouseEnter:
+        if (row.IsEnabled()) {
+            rs.state |= TListRowState::kHot;
+            InvalidateRow(row);
+        }
+        return true;
+    case kEventMouseLeave:
+        if (rs.state & TListRowState::kHot) {
+            rs.state &= ~TListRowState::kHot;
+            InvalidateRow(row);
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
 }  // namespace Veneer

@@ -35,6 +35,11 @@ IListOwnerUI* ListOwnerOf(CControlUI* owner);
 // The row's text colour from the owner's style: disabled before selected before hot.
 uint32_t RowTextColor(const TListItemStyle& style, const TListRowState& rs, bool enabled);
 
+// The mouse rules every row kind shares: a press on an enabled row sends "itemclick" and selects
+// it, button up and moves are swallowed, the pointer sets and clears the hot state. Answers
+// whether the event was one of these.
+bool HandleRowMouse(CControlUI& row, IListItemUI& item, TListRowState& rs, const TControlEvent& event);
+
 // Fills and images of a row's background from the owner's style; `ownBkImage` is the row's
 // own "bkimage", drawn over the style's.
 void DrawRowBackground(CControlUI& row, const TListRowState& rs, TImageDrawInfo& ownBkImage,
