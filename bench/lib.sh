@@ -47,8 +47,8 @@ measure() {
   fold "$r"
 }
 
-# measure_each SIZES KIND=LABEL...: measures each KIND at every N of SIZES (one word,
-# numbers apart by spaces), in the order given, under its label.
+# measure_each "N..." KIND=LABEL...: measures each KIND, in the order given, at every N of
+# the first argument, under its label.
 measure_each() {
   local sizes=$1 pair n
   shift
