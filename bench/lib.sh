@@ -47,6 +47,18 @@ measure() {
   fold "$r"
 }
 
+# measure_each "N..." KIND=LABEL...: measures each KIND, in the order given, at every N of
+# the first argument, under its label.
+measure_each() {
+  local sizes=$1 pair n
+  shift
+  for pair in "$@"; do
+    for n in $sizes; do
+      measure "${pair#*=}" "${pair%%=*}" "$n"
+    done
+  done
+}
+
 # fold_from SCRIPT: runs another benchmark of bench/, repeats its lines and folds its ratio.
 fold_from() {
   local line

@@ -10,17 +10,11 @@ set -euo pipefail
 . "$(dirname "$0")/lib.sh"
 bench_program ui-list-bench/ui_list_bench.exe
 on_wine_display "$@"
-for kind in build first select pages; do
-  case $kind in
-    build) label="list window: create from the layout" ;;
-    first) label="list: first layout and paint" ;;
-    select) label="list: select the last row from the top and paint (x10)" ;;
-    pages) label="list: page down to the end, painting each page (x3)" ;;
-  esac
-  for n in 1000 10000; do
-    measure "$label (rows)" "$kind" "$n"
-  done
-done
+measure_each "1000 10000" \
+  "build=list window: create from the layout (rows)" \
+  "first=list: first layout and paint (rows)" \
+  "select=list: select the last row from the top and paint (x10) (rows)" \
+  "pages=list: page down to the end, painting each page (x3) (rows)"
 small=$(best repaint 1000)
 large=$(best repaint 10000)
 echo "list: one selection change and its repaint: 1,000 rows ${small} ms, 10,000 rows ${large} ms"

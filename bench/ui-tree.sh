@@ -9,15 +9,9 @@ set -euo pipefail
 . "$(dirname "$0")/lib.sh"
 bench_program ui-tree-bench/ui_tree_bench.exe
 on_wine_display "$@"
-for kind in build expand collapse check; do
-  case $kind in
-    build) label="tree window: create from the layout and paint" ;;
-    expand) label="tree: expand every node and paint" ;;
-    collapse) label="tree: collapse the root and paint" ;;
-    check) label="tree: tick the root's check box (every node) and paint" ;;
-  esac
-  for n in 1000 10000; do
-    measure "$label (nodes)" "$kind" "$n"
-  done
-done
+measure_each "1000 10000" \
+  "build=tree window: create from the layout and paint (nodes)" \
+  "expand=tree: expand every node and paint (nodes)" \
+  "collapse=tree: collapse the root and paint (nodes)" \
+  "check=tree: tick the root's check box (every node) and paint (nodes)"
 echo "RESULT worst_growth=$worst"

@@ -8,10 +8,13 @@
 #include <cwchar>
 #include <string>
 
+#include "BenchClock.h"
+#include "BenchWindow.h"
 #include "LayoutBuilder.h"
-#include "WindowImplBase.h"
 
 using namespace Veneer;
+using uibench::BenchWindow;
+using uibench::Now;
 
 namespace {
 
@@ -31,27 +34,6 @@ std::wstring MakeLayout(int n) {
     }
     xml += L"</VerticalLayout></Window>";
     return xml;
-}
-
-class BenchWindow : public WindowImplBase {
-public:
-    explicit BenchWindow(const std::wstring& layout) : m_layout(layout) {}
-
-protected:
-    const wchar_t* GetRegisteredClassName() const override { return L"VeneerLayoutBench"; }
-    CUIString GetLayoutFolder() const override { return CUIString(); }
-    // A document text is built as it stands, so no skin file is involved.
-    CUIString GetLayoutFile() const override { return CUIString(m_layout.c_str()); }
-
-private:
-    const std::wstring& m_layout;
-};
-
-double Now() {
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
 }
 
 }  // namespace
@@ -74,7 +56,7 @@ int wmain(int argc, wchar_t** argv) {
         if (root == nullptr) return 1;
         delete root;
     } else {
-        BenchWindow w(layout);
+        BenchWindow w(layout, L"VeneerLayoutBench");
         const double start = Now();
         if (!w.CreateWnd(nullptr, L"bench", WS_POPUP | WS_VISIBLE, 0, 0, 0, 1000, 800)) return 1;
         ::InvalidateRect(w.GetHWND(), nullptr, FALSE);

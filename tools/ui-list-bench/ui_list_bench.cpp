@@ -13,13 +13,16 @@
 #include <cwchar>
 #include <string>
 
+#include "BenchClock.h"
+#include "BenchWindow.h"
 #include "ComboUI.h"
 #include "ComboWnd.h"
 #include "ControlRegistry.h"
 #include "ListUI.h"
-#include "WindowImplBase.h"
 
 using namespace Veneer;
+using uibench::BenchWindow;
+using uibench::Now;
 
 namespace {
 
@@ -63,26 +66,6 @@ private:
     wchar_t m_buffer[64] = {};
 };
 
-class BenchWindow : public WindowImplBase {
-public:
-    explicit BenchWindow(const std::wstring& layout) : m_layout(layout) {}
-
-protected:
-    const wchar_t* GetRegisteredClassName() const override { return L"VeneerListBench"; }
-    CUIString GetLayoutFolder() const override { return CUIString(); }
-    CUIString GetLayoutFile() const override { return CUIString(m_layout.c_str()); }
-
-private:
-    const std::wstring& m_layout;
-};
-
-double Now() {
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
 void Repaint(HWND hwnd) { ::UpdateWindow(hwnd); }
 
 int TimeCombo(BenchWindow& w, int n) {
@@ -117,7 +100,7 @@ int wmain(int argc, wchar_t** argv) {
     RegisterFurtherControls();
     const std::wstring layout = kind == L"combo" ? MakeComboLayout(n) : MakeLayout(n);
     Texts texts;
-    BenchWindow w(layout);
+    BenchWindow w(layout, L"VeneerListBench");
     if (kind == L"combo") return TimeCombo(w, n);
 
     double start = Now();

@@ -10,13 +10,16 @@
 #include <cstdio>
 #include <string>
 
+#include "BenchClock.h"
+#include "BenchWindow.h"
 #include "CheckBoxUI.h"
 #include "ControlRegistry.h"
 #include "TreeNodeUI.h"
 #include "TreeViewUI.h"
-#include "WindowImplBase.h"
 
 using namespace Veneer;
+using uibench::BenchWindow;
+using uibench::Now;
 
 namespace {
 
@@ -34,26 +37,6 @@ std::wstring MakeLayout(int n) {
     }
     xml += L"</TreeNode></TreeView></Window>";
     return xml;
-}
-
-class BenchWindow : public WindowImplBase {
-public:
-    explicit BenchWindow(const std::wstring& layout) : m_layout(layout) {}
-
-protected:
-    const wchar_t* GetRegisteredClassName() const override { return L"VeneerTreeBench"; }
-    CUIString GetLayoutFolder() const override { return CUIString(); }
-    CUIString GetLayoutFile() const override { return CUIString(m_layout.c_str()); }
-
-private:
-    const std::wstring& m_layout;
-};
-
-double Now() {
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
 }
 
 int CountVisible(CTreeViewUI* tree) {
@@ -74,7 +57,7 @@ int wmain(int argc, wchar_t** argv) {
     CWindowManagerUI::SetInstance(GetModuleHandleW(nullptr));
     RegisterFurtherControls();
     const std::wstring layout = MakeLayout(n);
-    BenchWindow w(layout);
+    BenchWindow w(layout, L"VeneerTreeBench");
 
     double start = Now();
     if (!w.CreateWnd(nullptr, L"bench", WS_POPUP, 0, 0, 0, 800, 600)) return 1;

@@ -26,9 +26,7 @@ bool CDateTimeWnd::Init(CDateTimeUI* owner) {
         // The picker's system class exists only once the common controls registered it.
         INITCOMMONCONTROLSEX classes = {sizeof(classes), ICC_DATE_CLASSES};
         ::InitCommonControlsEx(&classes);
-        m_creating = true;
-        const HWND hwnd = CreateWnd(parent, nullptr, WS_CHILD, 0, CalcPos());
-        m_creating = false;
+        const HWND hwnd = CreateOverOwner(parent, WS_CHILD, CalcPos());
         if (hwnd == nullptr) return false;
         const TFontRecord* font = manager->GetFontRecord(owner->GetFont());
         SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font ? font->font : nullptr), TRUE);
@@ -42,25 +40,7 @@ bool CDateTimeWnd::Init(CDateTimeUI* owner) {
     return true;
 }
 
-void CDateTimeWnd::Dismiss() {
-    m_owner = nullptr;
-    if (::IsWindow(m_hWnd)) {
-        ::DestroyWindow(m_hWnd);
-        return;
-    }
-    // No window to take this object with it.
-    if (m_depth > 0)
-        m_deletePending = true;
-    else
-        delete this;
-}
-
-LRESULT CDateTimeWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    ++m_depth;
-    const LRESULT result = Dispatch(message, wParam, lParam);
-    if (--m_depth == 0 && m_deletePending) delete this;
-    return result;
-}
+void CDateTimeWnd::ForgetOwner() { m_owner = nullptr; }
 
 void CDateTimeWnd::FinishByKey(WPARAM key) {
     if (m_owner) {
@@ -100,16 +80,9 @@ LRESULT CDateTimeWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     return CWindowWnd::HandleMessage(message, wParam, lParam);
 }
 
-void CDateTimeWnd::OnWindowDestroyed(HWND) {
-    m_bkBrush.reset();
-    // A window that failed to be made: Init reports it and its caller deletes this object.
-    if (m_creating) return;
+void CDateTimeWnd::OnWindowGone() {
     if (m_owner) m_owner->PickerGone(this);
     m_owner = nullptr;
-    if (m_depth > 0)
-        m_deletePending = true;
-    else
-        delete this;
 }
 
 }  // namespace Veneer

@@ -48,9 +48,7 @@ bool CEditWnd::Init(CEditUI* owner) {
     // The extra bits are part of the style from the start, so the edit honours them even
     // where a later style change is not looked at.
     style |= owner->GetWindowStyle();
-    m_creating = true;
-    const HWND hwnd = CreateWnd(parent, nullptr, style, 0, CalcPos());
-    m_creating = false;
+    const HWND hwnd = CreateOverOwner(parent, style, CalcPos());
     if (hwnd == nullptr) return false;
 
     ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(manager->GetFont(owner->GetFont())),
@@ -72,24 +70,7 @@ bool CEditWnd::Init(CEditUI* owner) {
     return true;
 }
 
-void CEditWnd::Dismiss() {
-    m_owner = nullptr;
-    if (::IsWindow(m_hWnd)) {
-        ::DestroyWindow(m_hWnd);
-        return;
-    }
-    if (m_depth > 0)
-        m_deletePending = true;
-    else
-        delete this;
-}
-
-LRESULT CEditWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    ++m_depth;
-    const LRESULT result = Dispatch(message, wParam, lParam);
-    if (--m_depth == 0 && m_deletePending) delete this;
-    return result;
-}
+void CEditWnd::ForgetOwner() { m_owner = nullptr; }
 
 LRESULT CEditWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -153,19 +134,12 @@ LRESULT CEditWnd::OnCtlColor(HDC dc) {
     return reinterpret_cast<LRESULT>(m_bkBrush.get());
 }
 
-void CEditWnd::OnWindowDestroyed(HWND) {
-    m_bkBrush.reset();
-    // A window that failed to be made: Init reports it and its caller deletes this object.
-    if (m_creating) return;
+void CEditWnd::OnWindowGone() {
     if (m_owner) {
         m_owner->m_editWindow = nullptr;
         m_owner->Invalidate();
         m_owner = nullptr;
     }
-    if (m_depth > 0)
-        m_deletePending = true;
-    else
-        delete this;
 }
 
 }  // namespace Veneer

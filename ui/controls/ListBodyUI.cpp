@@ -194,35 +194,21 @@ void CListBodyUI::SetPos(RECT rc, bool needInvalidate) {
 }
 
 void CListBodyUI::SetScrollPos(SIZE pos) {
-    int64_t dx = 0;
-    int64_t dy = 0;
-    if (IsBarVisible(m_verticalBar)) {
-        const int old = m_verticalBar->GetScrollPos();
-        m_verticalBar->SetScrollPos(pos.cy);
-        dy = int64_t{m_verticalBar->GetScrollPos()} - old;
-    }
-    if (IsBarVisible(m_horizontalBar)) {
-        const int old = m_horizontalBar->GetScrollPos();
-        m_horizontalBar->SetScrollPos(pos.cx);
-        dx = int64_t{m_horizontalBar->GetScrollPos()} - old;
-    }
-    if (dx == 0 && dy == 0) return;
-    const SIZE offset = {SaturateInt(-dx), SaturateInt(-dy)};
-    for (int i = 0; i < m_items.GetSize(); ++i) {
-        auto* row = static_cast<CControlUI*>(m_items[i]);
-        if (row->IsVisible() && !row->IsFloat()) row->Move(offset, false);
-    }
-    Invalidate();
+    // The rows scroll as any container's children do; only the sideways step matters here.
+    const int oldX = GetScrollPos().cx;
+    CVerticalLayoutUI::SetScrollPos(pos);
+    const int64_t dx = int64_t{GetScrollPos().cx} - oldX;
 
     // The header scrolls sideways with the rows (never up or down), and the columns follow it.
     CListHeaderUI* header = m_owner ? m_owner->GetHeader() : nullptr;
     if (dx == 0 || header == nullptr) return;
+    const SIZE offset = {SaturateInt(-dx), 0};
     TListItemStyle* style = m_owner->GetListStyle();
     style->columns = std::min(header->GetCount(), kMaxListColumns);
     for (int i = 0; i < style->columns; ++i) {
         CControlUI* item = header->GetItemAt(i);
         if (!item->IsVisible() || item->IsFloat()) continue;
-        item->Move(SIZE{offset.cx, 0}, false);
+        item->Move(offset, false);
         style->columnRects[i] = item->GetPos();
     }
     header->Invalidate();

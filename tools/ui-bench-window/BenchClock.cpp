@@ -1,0 +1,14 @@
+#include "BenchClock.h"
+
+#include <windows.h>
+
+namespace uibench {
+
+double Now() {
+    LARGE_INTEGER f, t;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&t);
+    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+}  // namespace uibench
