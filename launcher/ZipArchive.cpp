@@ -132,7 +132,7 @@ int Archive::Open(HANDLE file, bool ownsHandle) {
     prefix_ = recordAbs - centralEnd;
     entries_.SetPrefix(prefix_);
     entryCount_ = entriesTotal;
-    // The directory is read once and walked in memory: every extraction walks it again.
+    // The directory is read once and kept in memory: every record is read from it again.
     if (centralSize_ <= kMaxCachedDirectory) {
         centralCache_.resize(centralSize_);
         if (centralSize_ > 0 && !ReadAt(centralOffset_, centralCache_.data(), centralSize_)) return kErrno;
