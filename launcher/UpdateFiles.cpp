@@ -46,7 +46,7 @@ struct ApplyState {
 
 // An entry as the first pass over the directory found it.
 struct PlannedEntry {
-    std::wstring name;  // as the record gives it
+    std::wstring name;  // as the record gives it, kept for the log when unsafe
     lumora::EntryTarget target;
     bool unsafe = false;
 };
@@ -180,10 +180,10 @@ std::vector<PlannedEntry> PlanEntries(HZIPARCHIVE zip, int count, const std::wst
             p.unsafe = true;
             continue;
         }
-        p.name = entry.name;
         p.target.directory = (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         p.unsafe = !lumora::SafeEntryPath(root, entry.name, p.target.directory, wcslen(kPendingSuffix),
                                           p.target.relative);
+        if (p.unsafe) p.name = entry.name;
     }
     return plan;
 }

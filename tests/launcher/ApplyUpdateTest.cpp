@@ -243,7 +243,8 @@ TEST_F(ApplyUpdate, ManyEntriesSideBySideReportInEntryOrder) {
             }
         }
         for (int i = 0; oldFiles && i < 300; ++i) {
-            if (blocked(i) && !unsafe(i)) expectedLog.push_back("update entry not written: " + U8(name(L"many\\f%03d.txt", i).c_str()));
+            if (blocked(i) && !unsafe(i))
+                expectedLog.push_back("update entry not written: " + U8(name(L"many\\f%03d.txt", i).c_str()));
         }
         if (oldFiles) expectedLog.push_back("update.zip kept for the next start");
 
