@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cwctype>
+#include <unordered_set>
 #include <vector>
 
 namespace lumora {
@@ -42,7 +43,44 @@ bool StartsWithNoCase(const std::wstring& text, const std::wstring& prefix) {
                                 static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL;
 }
 
+// One spelling for the names the system takes as the same: letters in either case, and parts
+// whose trailing dots and blanks it drops.
+std::wstring SameFileKey(const std::wstring& relative) {
+    std::wstring key;
+    size_t start = 0;
+    for (;;) {
+        const size_t sep = relative.find(L'\\', start);
+        std::wstring part = relative.substr(start, sep == std::wstring::npos ? std::wstring::npos : sep - start);
+        while (!part.empty() && (part.back() == L'.' || part.back() == L' ')) part.pop_back();
+        if (start > 0) key += L'\\';
+        key += part;
+        if (sep == std::wstring::npos) break;
+        start = sep + 1;
+    }
+    if (!key.empty()) CharUpperBuffW(&key[0], static_cast<DWORD>(key.size()));
+    return key;
+}
+
 }  // namespace
+
+bool EntryTargetsOverlap(const std::vector<EntryTarget>& targets) {
+    std::unordered_set<std::wstring> names;
+    std::unordered_set<std::wstring> folders;
+    std::vector<std::wstring> files;
+    for (const EntryTarget& t : targets) {
+        // A short name (PROGRA~1) may stand for any long one: no spelling shows which.
+        if (t.relative.find(L'~') != std::wstring::npos) return true;
+        std::wstring key = SameFileKey(t.relative);
+        if (!names.insert(key).second) return true;
+        for (size_t cut = key.find(L'\\'); cut != std::wstring::npos; cut = key.find(L'\\', cut + 1))
+            folders.insert(key.substr(0, cut));
+        if (!t.directory) files.push_back(std::move(key));
+    }
+    for (const std::wstring& file : files) {
+        if (folders.count(file) != 0) return true;
+    }
+    return false;
+}
 
 bool SafeEntryPath(const std::wstring& root, const std::wstring& name, bool directory, std::size_t reserve,
                    std::wstring& relative) {

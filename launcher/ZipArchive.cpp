@@ -47,11 +47,13 @@ bool Source::ReadAt(uint64_t pos, void* out, DWORD size) {
             // Entries are read front to back: one large read serves the local header, the extra
             // field and many data blocks, where each would otherwise cost a system call.
             if (window.empty()) window.resize(kReadWindow);
-            LARGE_INTEGER where;
-            where.QuadPart = static_cast<LONGLONG>(pos);
+            uint64_t want = kReadWindow;
+            if (readLimit > pos) want = std::min<uint64_t>(want, std::max<uint64_t>(readLimit - pos, size));
+            OVERLAPPED at{};
+            at.Offset = static_cast<DWORD>(pos);
+            at.OffsetHigh = static_cast<DWORD>(pos >> 32);
             DWORD got = 0;
-            if (!SetFilePointerEx(file, where, nullptr, FILE_BEGIN) ||
-                !ReadFile(file, window.data(), kReadWindow, &got, nullptr) || got == 0) {
+            if (!ReadFile(file, window.data(), static_cast<DWORD>(want), &got, &at) || got == 0) {
                 readError = true;
                 windowLength = 0;
                 return false;
@@ -77,7 +79,7 @@ bool Source::Size(uint64_t& size) {
 }
 
 Archive::~Archive() {
-    CloseEntryStream();
+    entries_.Close();
     if (source_.ownsHandle && source_.file != INVALID_HANDLE_VALUE) CloseHandle(source_.file);
 }
 
@@ -128,8 +130,9 @@ int Archive::Open(HANDLE file, bool ownsHandle) {
     const uint64_t centralEnd = static_cast<uint64_t>(centralOffset_) + centralSize_;
     if (recordAbs < centralEnd) return kBadZipFile;
     prefix_ = recordAbs - centralEnd;
+    entries_.SetPrefix(prefix_);
     entryCount_ = entriesTotal;
-    // The directory is read once and walked in memory: every extraction walks it again.
+    // The directory is read once and kept in memory: every record is read from it again.
     if (centralSize_ <= kMaxCachedDirectory) {
         centralCache_.resize(centralSize_);
         if (centralSize_ > 0 && !ReadAt(centralOffset_, centralCache_.data(), centralSize_)) return kErrno;
@@ -137,9 +140,17 @@ int Archive::Open(HANDLE file, bool ownsHandle) {
 
     // Walk the whole directory once before anything is extracted: a directory broken half-way
     // must not leave a half-applied update behind.
+    entryPositions_.reserve(entryCount_);
+    spanStarts_.reserve(static_cast<size_t>(entryCount_) + 1);
     int err = GoToFirst();
-    for (uint32_t i = 1; err == kOk && i < entryCount_; ++i) err = GoToNext();
+    for (uint32_t i = 0; err == kOk && i < entryCount_; ++i) {
+        if (i > 0) err = GoToNext();
+        entryPositions_.push_back(entryPos_);
+        spanStarts_.push_back(header_.localHeaderOffset);
+    }
     if (entryCount_ > 0 && err != kOk) return kBadZipFile;
+    spanStarts_.push_back(centralOffset_);
+    std::sort(spanStarts_.begin(), spanStarts_.end());
 
     err = GoToFirst();
     entryValid_ = err == kOk;
@@ -204,48 +215,65 @@ int Archive::GoToNext() {
 
 int Archive::GoTo(uint32_t index) {
     if (index >= entryCount_) return kParamError;
-    int err = kOk;
-    if (!entryValid_ || index < entryNumber_) err = GoToFirst();
-    while (err == kOk && entryNumber_ < index) err = GoToNext();
+    if (index >= entryPositions_.size()) return kBadZipFile;
+    entryPos_ = entryPositions_[index];
+    entryNumber_ = index;
+    const int err = ReadCentralHeader();
+    entryValid_ = err == kOk;
     return err;
+}
+
+uint64_t Archive::SpanEnd(uint32_t localHeaderOffset) const {
+    const auto next = std::upper_bound(spanStarts_.begin(), spanStarts_.end(), localHeaderOffset);
+    return next == spanStarts_.end() ? UINT64_MAX : prefix_ + *next;
 }
 
 int Archive::CheckLocalHeader(LocalHeaderInfo& info) {
     if (!entryValid_) return kParamError;
+    return entries_.CheckLocalHeader(header_, info);
+}
+
+int Archive::OpenEntryStream(const char* password) {
+    entries_.Close();
+    if (!entryValid_) return kBadZipFile;
+    return entries_.Open(header_, password);
+}
+
+int EntryReader::CheckLocalHeader(const CentralHeader& header, LocalHeaderInfo& info) {
     unsigned char h[kLocalHeaderSize];
-    if (!ReadAt(header_.localHeaderOffset, h, kLocalHeaderSize)) return kErrno;
+    if (!ReadAt(header.localHeaderOffset, h, kLocalHeaderSize)) return kErrno;
     if (Le32(h) != kLocalSignature) return kBadZipFile;
     const uint16_t flags = Le16(h + 6);
     const uint16_t method = Le16(h + 8);
-    if (method != header_.method || (method != 0 && method != Z_DEFLATED)) return kBadZipFile;
+    if (method != header.method || (method != 0 && method != Z_DEFLATED)) return kBadZipFile;
     if ((flags & 8) == 0) {
-        if (Le32(h + 14) != header_.crc || Le32(h + 18) != header_.compressedSize ||
-            Le32(h + 22) != header_.uncompressedSize)
+        if (Le32(h + 14) != header.crc || Le32(h + 18) != header.compressedSize ||
+            Le32(h + 22) != header.uncompressedSize)
             return kBadZipFile;
     }
-    if (Le16(h + 26) != header_.nameLength) return kBadZipFile;
+    if (Le16(h + 26) != header.nameLength) return kBadZipFile;
     const uint16_t extraLength = Le16(h + 28);
-    info.extraOffset = static_cast<uint64_t>(header_.localHeaderOffset) + kLocalHeaderSize + header_.nameLength;
+    info.extraOffset = static_cast<uint64_t>(header.localHeaderOffset) + kLocalHeaderSize + header.nameLength;
     info.extraLength = extraLength;
     info.dataStart = info.extraOffset + extraLength;
     return kOk;
 }
 
-int Archive::OpenEntryStream(const char* password) {
-    CloseEntryStream();
+int EntryReader::Open(const CentralHeader& header, const char* password) {
+    Close();
     LocalHeaderInfo local;
-    if (CheckLocalHeader(local) != kOk) return kBadZipFile;
+    if (CheckLocalHeader(header, local) != kOk) return kBadZipFile;
     std::unique_ptr<EntryStream> s(new (std::nothrow) EntryStream);
     if (!s) return kInternalError;
-    s->method = header_.method;
+    s->method = header.method;
     if (s->method == Z_DEFLATED) {
         if (inflateInit2(&s->zs, -MAX_WBITS) != Z_OK) return kInternalError;
         s->inflateReady = true;
     }
-    s->compressedLeft = header_.compressedSize;
-    s->uncompressedLeft = header_.uncompressedSize;
-    s->expectedCrc = header_.crc;
-    s->encrypted = header_.encrypted();
+    s->compressedLeft = header.compressedSize;
+    s->uncompressedLeft = header.uncompressedSize;
+    s->expectedCrc = header.crc;
+    s->encrypted = header.encrypted();
     s->keys[0] = 0x12345678;
     s->keys[1] = 0x23456789;
     s->keys[2] = 0x34567890;
@@ -253,14 +281,14 @@ int Archive::OpenEntryStream(const char* password) {
         for (const char* p = password; *p; ++p) UpdateKeys(s->keys, static_cast<unsigned char>(*p));
     }
     s->headerLeft = s->encrypted ? 12 : 0;
-    s->checkByte = header_.hasDataDescriptor() ? static_cast<unsigned char>((header_.dosDateTime >> 8) & 0xFF)
-                                               : static_cast<unsigned char>(header_.crc >> 24);
+    s->checkByte = header.hasDataDescriptor() ? static_cast<unsigned char>((header.dosDateTime >> 8) & 0xFF)
+                                               : static_cast<unsigned char>(header.crc >> 24);
     s->readPos = local.dataStart;
     stream_ = std::move(s);
     return kOk;
 }
 
-int Archive::ReadEntry(void* out, unsigned size) {
+int EntryReader::Read(void* out, unsigned size) {
     if (!stream_) return kParamError;
     EntryStream& s = *stream_;
     auto* dst = static_cast<unsigned char*>(out);
@@ -333,7 +361,7 @@ int Archive::ReadEntry(void* out, unsigned size) {
     return static_cast<int>(produced);
 }
 
-int Archive::CloseEntryStream() {
+int EntryReader::Close() {
     if (!stream_) return kOk;
     EntryStream& s = *stream_;
     const int result = s.ended && s.uncompressedLeft == 0 && s.crc != s.expectedCrc ? kCrcError : kOk;

@@ -37,7 +37,8 @@ const DWORD kBufferSize = 16384;
 const int kMaxNameBytes = 260;
 const DWORD kReadWindow = 256 * 1024;
 
-// The file the archive is read from.
+// One reader's view of the archive file. Reads are positional, so several Sources (one per
+// thread that unpacks) can share the archive's one handle.
 struct Source {
     bool isFile = true;
     bool seekable = false;
@@ -49,6 +50,9 @@ struct Source {
     std::vector<unsigned char> window;
     uint64_t windowStart = 0;
     uint64_t windowLength = 0;
+    // Blocks are not read past this offset unless a read asks for more: a thread that unpacks one
+    // entry reads that entry's bytes, not its neighbours', which other threads read.
+    uint64_t readLimit = UINT64_MAX;
 
     // Reads exactly size bytes at pos (an offset in the file).
     bool ReadAt(uint64_t pos, void* out, DWORD size);
@@ -106,6 +110,35 @@ struct EntryStream {
     bool ended = false;
 };
 
+// Streams the data of one entry at a time from a Source: the archive has one for its own use,
+// and each thread that unpacks beside it has its own over the same file.
+class EntryReader {
+public:
+    explicit EntryReader(Source& source) : source_(source) {}
+    ~EntryReader() { Close(); }
+    EntryReader(const EntryReader&) = delete;
+    EntryReader& operator=(const EntryReader&) = delete;
+
+    // Bytes in front of the archive, added to every offset the directory gives.
+    void SetPrefix(uint64_t prefix) { prefix_ = prefix; }
+    bool ReadAt(uint64_t pos, void* out, DWORD size) { return source_.ReadAt(prefix_ + pos, out, size); }
+    int CheckLocalHeader(const CentralHeader& header, LocalHeaderInfo& info);
+
+    int Open(const CentralHeader& header, const char* password);
+    // Fills out with up to size bytes of the entry: a count, 0 at the end (see ended) or when
+    // nothing more can be read, or a negative result.
+    int Read(void* out, unsigned size);
+    bool ended() const { return stream_ && stream_->ended; }
+    bool open() const { return stream_ != nullptr; }
+    // kCrcError when all bytes were delivered and the CRC-32 differs.
+    int Close();
+
+private:
+    Source& source_;
+    uint64_t prefix_ = 0;
+    std::unique_ptr<EntryStream> stream_;
+};
+
 class Archive {
 public:
     Archive() = default;
@@ -126,19 +159,25 @@ public:
 
     int GoToFirst();
     int GoToNext();
-    // Moves to the entry with that number, restarting from the first when it lies behind.
+    // Moves to the entry with that number.
     int GoTo(uint32_t index);
 
     int CheckLocalHeader(LocalHeaderInfo& info);
     bool ReadAt(uint64_t pos, void* out, DWORD size) { return source_.ReadAt(prefix_ + pos, out, size); }
 
     int OpenEntryStream(const char* password);
-    // Fills out with up to size bytes of the entry: a count, 0 at the end (see entryEnded) or
-    // when nothing more can be read, or a negative result.
-    int ReadEntry(void* out, unsigned size);
-    bool entryEnded() const { return stream_ && stream_->ended; }
-    bool streamOpen() const { return stream_ != nullptr; }
-    int CloseEntryStream();
+    int ReadEntry(void* out, unsigned size) { return entries_.Read(out, size); }
+    bool entryEnded() const { return entries_.ended(); }
+    bool streamOpen() const { return entries_.open(); }
+    int CloseEntryStream() { return entries_.Close(); }
+    EntryReader& entries() { return entries_; }
+
+    // For readers of other threads: the shared file, the bytes in front of the archive, and where
+    // the bytes of the entry whose local header lies at that offset end (the next local header or
+    // the directory; as a file offset).
+    HANDLE file() const { return source_.file; }
+    uint64_t prefix() const { return prefix_; }
+    uint64_t SpanEnd(uint32_t localHeaderOffset) const;
 
 private:
     int ReadCentralHeader();
@@ -147,6 +186,7 @@ private:
     bool FindEndRecord(uint64_t size, uint64_t& position);
 
     Source source_;
+    EntryReader entries_{source_};
     uint32_t entryCount_ = 0;
     uint32_t centralOffset_ = 0;
     uint32_t centralSize_ = 0;
@@ -156,8 +196,11 @@ private:
     bool entryValid_ = false;
     CentralHeader header_;
     char name_[kMaxNameBytes] = {};
-    std::unique_ptr<EntryStream> stream_;
     std::vector<unsigned char> centralCache_;
+    // Where each entry's header lies in the directory, so any entry is reached without a walk.
+    std::vector<uint64_t> entryPositions_;
+    // Every local header offset and the directory's, sorted.
+    std::vector<uint64_t> spanStarts_;
 };
 
 }  // namespace zip

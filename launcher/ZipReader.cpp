@@ -1,9 +1,11 @@
 #include "ZipReader.h"
 
+#include "Handles.h"
 #include "ZipArchive.h"
 
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -14,6 +16,8 @@ using lumora::zip::LocalHeaderInfo;
 namespace {
 
 const int32_t kReaderKind = 1;
+// Most files go out in one write; larger ones in blocks of this size.
+const size_t kWriteBlock = 256 * 1024;
 const uint64_t kUnixEpochAsFileTime = 11644473600ull;
 int g_zipLastError = 0;
 
@@ -119,6 +123,14 @@ std::wstring ReduceName(std::wstring n) {
     }
 }
 
+// The name bytes as UTF-8, reduced, into a record's name field.
+void WideName(const std::string& raw, wchar_t (&out)[MAX_PATH]) {
+    wchar_t wide[MAX_PATH] = {};
+    MultiByteToWideChar(CP_UTF8, 0, raw.data(), static_cast<int>(raw.size()), wide, MAX_PATH - 1);
+    const std::wstring reduced = ReduceName(wide);
+    wcsncpy(out, reduced.c_str(), MAX_PATH - 1);
+}
+
 bool IsAbsolute(const std::wstring& p) {
     return (!p.empty() && (p[0] == L'/' || p[0] == L'\\')) || (p.size() >= 2 && p[1] == L':');
 }
@@ -131,28 +143,63 @@ int ZipHandleCheck(HZIPARCHIVE zip) {
 
 }  // namespace
 
+// Reads records and writes entries for one thread: its own entry reader, write buffer and last
+// record. The archive's directory, root and folder list are the reader's, shared.
+class EntryCursor {
+public:
+    EntryCursor(CZipReader& reader, lumora::zip::EntryReader& entries, lumora::zip::Source* ownSource)
+        : reader_(reader), entries_(entries), ownSource_(ownSource) {}
+
+    int Get(int index, TZipEntryInfo* info);
+    // creation: CREATE_ALWAYS, or CREATE_NEW to write only where no file is yet; created tells
+    // whether the target file was made.
+    int Extract(int index, const wchar_t* name, DWORD creation, bool& created);
+    void CloseOpenEntry() { entries_.Close(); }
+
+private:
+    CZipReader& reader_;
+    lumora::zip::EntryReader& entries_;
+    lumora::zip::Source* ownSource_;
+    TZipEntryInfo cached_{};
+    int cachedIndex_ = -1;
+    lumora::zip::CentralHeader cachedHeader_;
+    std::vector<unsigned char> buffer_;
+};
+
 class CZipReader {
 public:
-    CZipReader() { cached_.index = -1; }
+    CZipReader() = default;
     ~CZipReader() { Close(); }
     CZipReader(const CZipReader&) = delete;
     CZipReader& operator=(const CZipReader&) = delete;
 
     int Open(const wchar_t* fileName);
     int Get(int index, TZipEntryInfo* info);
+    int Peek(int index, TZipEntryInfo* info);
     int Extract(int index, const wchar_t* name);
     void Close();
 
 private:
-    int CloseOpenEntry();
+    friend class EntryCursor;
+    friend class CZipEntryWriter;
+
+    void CloseOpenEntry() {
+        if (cursor_) cursor_->CloseOpenEntry();
+        openEntry_ = -1;
+    }
+
+    // Copies one entry's central header and name; any thread.
+    int Header(int index, lumora::zip::CentralHeader& header, std::string& name, bool& nameFits);
+    // Many entries share a folder: once made, it is not looked up again for this archive.
+    void EnsureFolderOnce(const std::wstring& folder, bool absolute);
 
     std::unique_ptr<Archive> archive_;
+    std::unique_ptr<EntryCursor> cursor_;
     int openEntry_ = -1;
-    TZipEntryInfo cached_{};
-    int cachedIndex_ = -1;
     char* password_ = nullptr;  // no caller sets one
-    std::vector<unsigned char> buffer_;
     wchar_t root_[MAX_PATH] = {};
+    std::mutex directoryLock_;
+    std::mutex foldersLock_;
     std::unordered_set<std::wstring> ensuredFolders_;
 };
 
@@ -170,57 +217,51 @@ int CZipReader::Open(const wchar_t* fileName) {
     std::unique_ptr<Archive> archive(new Archive);
     if (archive->Open(file, true) != lumora::zip::kOk) return kZipNoFile;  // the archive closes the file
     archive_ = std::move(archive);
+    cursor_.reset(new EntryCursor(*this, archive_->entries(), nullptr));
     return kZipOk;
 }
 
-int CZipReader::CloseOpenEntry() {
-    int result = lumora::zip::kOk;
-    if (archive_ && archive_->streamOpen()) result = archive_->CloseEntryStream();
-    openEntry_ = -1;
-    return result;
+int CZipReader::Header(int index, lumora::zip::CentralHeader& header, std::string& name, bool& nameFits) {
+    std::lock_guard<std::mutex> lock(directoryLock_);
+    if (archive_->GoTo(static_cast<uint32_t>(index)) != lumora::zip::kOk) return kZipRead;
+    header = archive_->current();
+    name = archive_->currentName();
+    nameFits = archive_->currentNameFits();
+    return kZipOk;
+}
+
+void CZipReader::EnsureFolderOnce(const std::wstring& folder, bool absolute) {
+    // Made under the lock: a thread that finds the folder listed must find it on disk too.
+    std::lock_guard<std::mutex> lock(foldersLock_);
+    if (ensuredFolders_.insert(folder).second) EnsureDirectory(absolute ? nullptr : root_, folder.c_str());
 }
 
 int CZipReader::Get(int index, TZipEntryInfo* info) {
     if (!archive_ || info == nullptr) return kZipArgs;
     if (index < -1 || index >= static_cast<int>(archive_->entryCount())) return kZipArgs;
     CloseOpenEntry();
-    if (index != -1 && index == cachedIndex_) {
-        *info = cached_;
-        return kZipOk;
-    }
     if (index == -1) {
         std::memset(info, 0, sizeof(*info));
         info->index = static_cast<int32_t>(archive_->entryCount());
         return kZipOk;
     }
-    if (archive_->GoTo(static_cast<uint32_t>(index)) != lumora::zip::kOk) return kZipRead;
-    LocalHeaderInfo local;
-    if (archive_->CheckLocalHeader(local) != lumora::zip::kOk) return kZipCorrupt;
-    std::vector<unsigned char> extra(local.extraLength);
-    if (!extra.empty() && !archive_->ReadAt(local.extraOffset, extra.data(), static_cast<DWORD>(extra.size())))
-        return kZipRead;
+    return cursor_->Get(index, info);
+}
 
-    const lumora::zip::CentralHeader& h = archive_->current();
-    TZipEntryInfo e{};
-    e.index = static_cast<int32_t>(archive_->currentEntry());
-    // A name too long for the record is left empty rather than cut short, which would name a
-    // different file.
-    if (archive_->currentNameFits()) {
-        wchar_t wide[MAX_PATH] = {};
-        const char* raw = archive_->currentName();
-        MultiByteToWideChar(CP_UTF8, 0, raw, static_cast<int>(std::strlen(raw)), wide, MAX_PATH - 1);
-        const std::wstring reduced = ReduceName(wide);
-        wcsncpy(e.name, reduced.c_str(), MAX_PATH - 1);
-    }
-    e.attributes = AttributesOf(h);
-    e.compressedSize = h.compressedSize;
-    e.uncompressedSize = h.uncompressedSize;
-    e.lastWriteTime = e.lastAccessTime = e.creationTime = DosToFileTime(h.dosDateTime);
-    ApplyUnixTimes(extra, e);
-
-    cached_ = e;
-    cachedIndex_ = index;
-    *info = e;
+int CZipReader::Peek(int index, TZipEntryInfo* info) {
+    if (!archive_ || info == nullptr) return kZipArgs;
+    if (index < 0 || index >= static_cast<int>(archive_->entryCount())) return kZipArgs;
+    lumora::zip::CentralHeader h;
+    std::string raw;
+    bool fits = false;
+    const int code = Header(index, h, raw, fits);
+    if (code != kZipOk) return code;
+    std::memset(info, 0, sizeof(*info));
+    info->index = index;
+    if (fits) WideName(raw, info->name);
+    info->attributes = AttributesOf(h);
+    info->compressedSize = h.compressedSize;
+    info->uncompressedSize = h.uncompressedSize;
     return kZipOk;
 }
 
@@ -228,18 +269,67 @@ int CZipReader::Extract(int index, const wchar_t* name) {
     if (!archive_ || name == nullptr) return kZipArgs;
     CloseOpenEntry();
     if (index < 0 || index >= static_cast<int>(archive_->entryCount())) return kZipArgs;
+    bool created = false;
+    return cursor_->Extract(index, name, CREATE_ALWAYS, created);
+}
+
+void CZipReader::Close() {
+    CloseOpenEntry();
+    cursor_.reset();
+    archive_.reset();
+    delete[] password_;
+    password_ = nullptr;
+}
+
+int EntryCursor::Get(int index, TZipEntryInfo* info) {
+    if (index == cachedIndex_) {
+        *info = cached_;
+        return kZipOk;
+    }
+    lumora::zip::CentralHeader h;
+    std::string raw;
+    bool fits = false;
+    const int code = reader_.Header(index, h, raw, fits);
+    if (code != kZipOk) return code;
+    // A thread of its own reads just this entry's bytes: the local header, extra field and data.
+    if (ownSource_ != nullptr) ownSource_->readLimit = reader_.archive_->SpanEnd(h.localHeaderOffset);
+    LocalHeaderInfo local;
+    if (entries_.CheckLocalHeader(h, local) != lumora::zip::kOk) return kZipCorrupt;
+    std::vector<unsigned char> extra(local.extraLength);
+    if (!extra.empty() && !entries_.ReadAt(local.extraOffset, extra.data(), static_cast<DWORD>(extra.size())))
+        return kZipRead;
+
+    TZipEntryInfo e{};
+    e.index = index;
+    // A name too long for the record is left empty rather than cut short, which would name a
+    // different file.
+    if (fits) WideName(raw, e.name);
+    e.attributes = AttributesOf(h);
+    e.compressedSize = h.compressedSize;
+    e.uncompressedSize = h.uncompressedSize;
+    e.lastWriteTime = e.lastAccessTime = e.creationTime = DosToFileTime(h.dosDateTime);
+    ApplyUnixTimes(extra, e);
+
+    cached_ = e;
+    cachedHeader_ = h;
+    cachedIndex_ = index;
+    *info = e;
+    return kZipOk;
+}
+
+int EntryCursor::Extract(int index, const wchar_t* name, DWORD creation, bool& created) {
+    created = false;
     TZipEntryInfo e;
     const int got = Get(index, &e);
     if (got != kZipOk) return got;
-    if (archive_->GoTo(static_cast<uint32_t>(index)) != lumora::zip::kOk) return kZipRead;
-    const lumora::zip::CentralHeader& h = archive_->current();
+    const lumora::zip::CentralHeader& h = cachedHeader_;
     // Refused before anything is created: an entry that cannot be read must leave no trace.
     if (h.usesZip64()) return kZipFlate;
-    if (h.encrypted() && password_ == nullptr) return kZipPassword;
+    if (h.encrypted() && reader_.password_ == nullptr) return kZipPassword;
 
     const std::wstring target = name;
     if (e.attributes & FILE_ATTRIBUTE_DIRECTORY) {
-        EnsureDirectory(IsAbsolute(target) ? nullptr : root_, target.c_str());
+        EnsureDirectory(IsAbsolute(target) ? nullptr : reader_.root_, target.c_str());
         return kZipOk;
     }
     const size_t cut = target.find_last_of(L"/\\");
@@ -247,38 +337,37 @@ int CZipReader::Extract(int index, const wchar_t* name) {
     const std::wstring file = cut == std::wstring::npos ? target : target.substr(cut + 1);
     if (folder.size() >= MAX_PATH) return kZipNoFile;
     const bool absolute = IsAbsolute(folder);
-    const std::wstring path = absolute ? folder + file : std::wstring(root_) + folder + file;
+    const std::wstring path = absolute ? folder + file : std::wstring(reader_.root_) + folder + file;
     if (path.size() >= MAX_PATH) return kZipNoFile;
 
-    const int opened = archive_->OpenEntryStream(password_);
+    const int opened = entries_.Open(h, reader_.password_);
     if (opened != lumora::zip::kOk) return opened == lumora::zip::kBadZipFile ? kZipCorrupt : kZipFlate;
-    openEntry_ = index;
-    // Many entries share a folder: once made, it is not looked up again for this archive.
-    if (ensuredFolders_.insert(folder).second) EnsureDirectory(absolute ? nullptr : root_, folder.c_str());
-    HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, e.attributes, nullptr);
-    if (out == INVALID_HANDLE_VALUE) {
-        CloseOpenEntry();
+    reader_.EnsureFolderOnce(folder, absolute);
+    lumora::UniqueHandle out(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, creation, e.attributes, nullptr));
+    if (!out.valid()) {
+        entries_.Close();
         return kZipNoFile;
     }
-    if (buffer_.empty()) buffer_.resize(lumora::zip::kBufferSize);
+    created = true;
+    if (buffer_.empty()) buffer_.resize(kWriteBlock);
 
     int code = kZipOk;
     for (;;) {
-        const int n = archive_->ReadEntry(buffer_.data(), static_cast<unsigned>(buffer_.size()));
+        const int n = entries_.Read(buffer_.data(), static_cast<unsigned>(buffer_.size()));
         if (n == lumora::zip::kBadPassword) {
             code = kZipPassword;
             break;
         }
         if (n > 0) {
             DWORD written = 0;
-            if (!WriteFile(out, buffer_.data(), static_cast<DWORD>(n), &written, nullptr) ||
+            if (!WriteFile(out.get(), buffer_.data(), static_cast<DWORD>(n), &written, nullptr) ||
                 written != static_cast<DWORD>(n)) {
                 code = kZipWrite;
                 break;
             }
         }
-        if (archive_->entryEnded()) {
-            SetFileTime(out, &e.creationTime, &e.lastAccessTime, &e.lastWriteTime);
+        if (entries_.ended()) {
+            SetFileTime(out.get(), &e.creationTime, &e.lastAccessTime, &e.lastWriteTime);
             break;
         }
         if (n <= 0) {
@@ -286,19 +375,42 @@ int CZipReader::Extract(int index, const wchar_t* name) {
             break;
         }
     }
-    CloseHandle(out);
+    out.reset();
     // Data that does not match its CRC-32 is a damaged file, not a written one.
-    if (CloseOpenEntry() == lumora::zip::kCrcError && code == kZipOk) code = kZipFlate;
+    if (entries_.Close() == lumora::zip::kCrcError && code == kZipOk) code = kZipFlate;
     return code;
 }
 
-void CZipReader::Close() {
-    CloseOpenEntry();
-    archive_.reset();
-    delete[] password_;
-    password_ = nullptr;
-    buffer_.clear();
-    buffer_.shrink_to_fit();
+struct CZipEntryWriter::State {
+    explicit State(CZipReader& reader) : entries(source), cursor(reader, entries, &source) {}
+    lumora::zip::Source source;
+    lumora::zip::EntryReader entries;
+    EntryCursor cursor;
+};
+
+CZipEntryWriter::CZipEntryWriter(HZIPARCHIVE zip) {
+    if (ZipHandleCheck(zip) != kZipOk || !zip->reader->archive_) return;
+    reader_ = zip->reader;
+    state_.reset(new State(*reader_));
+    state_->source.file = reader_->archive_->file();
+    state_->entries.SetPrefix(reader_->archive_->prefix());
+}
+
+CZipEntryWriter::~CZipEntryWriter() = default;
+
+int CZipEntryWriter::Get(int index, TZipEntryInfo* info) {
+    if (!state_ || info == nullptr) return kZipArgs;
+    if (index < 0 || index >= static_cast<int>(reader_->archive_->entryCount())) return kZipArgs;
+    state_->cursor.CloseOpenEntry();
+    return state_->cursor.Get(index, info);
+}
+
+int CZipEntryWriter::Extract(int index, const wchar_t* name, bool onlyNew, bool& created) {
+    created = false;
+    if (!state_ || name == nullptr) return kZipArgs;
+    state_->cursor.CloseOpenEntry();
+    if (index < 0 || index >= static_cast<int>(reader_->archive_->entryCount())) return kZipArgs;
+    return state_->cursor.Extract(index, name, onlyNew ? CREATE_NEW : CREATE_ALWAYS, created);
 }
 
 HZIPARCHIVE OpenZipArchive(const wchar_t* fileName) {
@@ -312,6 +424,11 @@ HZIPARCHIVE OpenZipArchive(const wchar_t* fileName) {
 int GetZipEntry(HZIPARCHIVE zip, int index, TZipEntryInfo* info) {
     const int check = ZipHandleCheck(zip);
     return check != kZipOk ? check : zip->reader->Get(index, info);
+}
+
+int PeekZipEntry(HZIPARCHIVE zip, int index, TZipEntryInfo* info) {
+    const int check = ZipHandleCheck(zip);
+    return check != kZipOk ? check : zip->reader->Peek(index, info);
 }
 
 int ExtractZipEntry(HZIPARCHIVE zip, int index, const wchar_t* name) {

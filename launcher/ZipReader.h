@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 
 // Result codes of the handle-based functions.
 enum : int {
@@ -43,11 +44,36 @@ typedef ZipArchiveHandle* HZIPARCHIVE;
 HZIPARCHIVE OpenZipArchive(const wchar_t* fileName);
 // Index -1 gives the number of entries in info->index.
 int GetZipEntry(HZIPARCHIVE zip, int index, TZipEntryInfo* info);
+// The record of GetZipEntry from the central directory alone: name, attributes and sizes (the
+// times are left 0); the local header is neither read nor checked.
+int PeekZipEntry(HZIPARCHIVE zip, int index, TZipEntryInfo* info);
 // Writes entry index to root + name, or to name when it is absolute.
 int ExtractZipEntry(HZIPARCHIVE zip, int index, const wchar_t* name);
 void CloseZipArchive(HZIPARCHIVE zip);
 // Creates each missing folder of path under base (base may be null for an absolute path).
 void EnsureDirectory(const wchar_t* base, const wchar_t* path);
+
+// Reads and writes entries of an open archive on a thread of its own: each writer has its own
+// read buffer and inflate state, so several can unpack side by side. The handle's own functions
+// must not run meanwhile, and the writers must be gone before the archive is closed.
+class CZipEntryWriter {
+public:
+    explicit CZipEntryWriter(HZIPARCHIVE zip);
+    ~CZipEntryWriter();
+    CZipEntryWriter(const CZipEntryWriter&) = delete;
+    CZipEntryWriter& operator=(const CZipEntryWriter&) = delete;
+
+    // As GetZipEntry for an entry (not -1).
+    int Get(int index, TZipEntryInfo* info);
+    // As ExtractZipEntry. With onlyNew a file is written only where none is yet, which is found out
+    // in the same step that creates it. created: whether this call made the target file.
+    int Extract(int index, const wchar_t* name, bool onlyNew, bool& created);
+
+private:
+    struct State;
+    CZipReader* reader_ = nullptr;
+    std::unique_ptr<State> state_;
+};
 
 // The last error of opening or applying an archive; kept for diagnosis, shown to nobody.
 int ZipLastError();

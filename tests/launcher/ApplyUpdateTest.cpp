@@ -1,17 +1,23 @@
 // Applying "update.zip" over the client's folder: every entry lands whole or the old file stays,
 // and nothing is written outside the folder.
+#include "EntryPath.h"
 #include "Handles.h"
 #include "UpdateFiles.h"
 #include "ZipFixtures.h"
+#include "ZipReader.h"
 
 #include "ChildProcess.h"
 #include "TestUtil.h"
 
 #include <gtest/gtest.h>
+#include <psapi.h>
 
+#include <iostream>
 #include <map>
+#include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 using namespace launchertest;
 using Tree = std::map<std::wstring, std::string>;
@@ -202,6 +208,101 @@ TEST_F(ApplyUpdate, NothingIsWrittenOutsideTheClientFolder) {
         {L"．．／sentinel／victim.txt", Body(U8(L"．．／sentinel／victim.txt"))},
     };
     EXPECT_EQ(Client(), expected);
+}
+
+// Entries are written on several threads at once; what they report must still come in entry order.
+TEST_F(ApplyUpdate, ManyEntriesSideBySideReportInEntryOrder) {
+    auto unsafe = [](int i) { return i % 37 == 5; };
+    auto blocked = [](int i) { return i % 41 == 3; };  // a folder stands where the file goes
+    auto name = [](const wchar_t* pattern, int i) {
+        wchar_t buf[32];
+        swprintf(buf, 32, pattern, i);
+        return std::wstring(buf);
+    };
+    for (const bool oldFiles : {false, true}) {
+        SCOPED_TRACE(oldFiles ? "over old files, folders in the way" : "into an empty folder");
+        testutil::RemoveTree(client_);
+        testutil::MakeDirs(client_);
+        std::vector<std::string> expectedLog;
+        Tree expected = {{L"many", "<dir>"}};
+        for (int i = 0; i < 300; ++i) {
+            if (unsafe(i)) {
+                expectedLog.push_back("unsafe zip entry skipped: " + U8(name(L"../unsafe/u%03d.txt", i).c_str()));
+                continue;
+            }
+            const std::wstring file = name(L"many\\f%03d.txt", i);
+            const std::string content = Body(U8(name(L"many/f%03d.txt", i).c_str()), 1 + i % 50);
+            if (oldFiles && blocked(i)) {
+                ASSERT_TRUE(testutil::MakeDirs(client_ + L"\\" + file));
+                expected[file] = "<dir>";
+            } else if (oldFiles) {
+                Put(file, "old\n");
+                expected[file] = i == 280 ? "old\n" : content;  // 280 fails its CRC-32
+            } else if (i != 280) {
+                expected[file] = content;
+            }
+        }
+        for (int i = 0; oldFiles && i < 300; ++i) {
+            if (blocked(i) && !unsafe(i))
+                expectedLog.push_back("update entry not written: " + U8(name(L"many\\f%03d.txt", i).c_str()));
+        }
+        if (oldFiles) expectedLog.push_back("update.zip kept for the next start");
+
+        ASSERT_TRUE(testutil::CopyTo(ZipPath(L"many.zip"), client_ + L"\\update.zip"));
+        std::ostringstream err;
+        std::streambuf* const oldErr = std::cerr.rdbuf(err.rdbuf());
+        ApplyUpdateZip();
+        std::cerr.rdbuf(oldErr);
+
+        std::vector<std::string> log;
+        std::istringstream lines(err.str());
+        for (std::string line; std::getline(lines, line);) log.push_back(line.substr(line.find("] ") + 2));
+        EXPECT_EQ(log, expectedLog);
+        EXPECT_EQ(ZipLastError(), oldFiles ? kZipWrite : kZipFlate);
+        Tree tree = Client();
+        EXPECT_EQ(tree.erase(L"update.zip"), oldFiles ? 1u : 0u);
+        EXPECT_EQ(tree, expected);
+    }
+    ExpectSentinelUntouched();
+}
+
+TEST_F(ApplyUpdate, EntriesNamingTheSameFileLandInTheirOrder) {
+    Apply(L"duplicates.zip");
+    std::string x;
+    ASSERT_TRUE(testutil::ReadBytes(client_ + L"\\dup\\x.txt", x));
+    EXPECT_EQ(x, Body("dup 15", 16));
+
+    struct Case {
+        std::vector<lumora::EntryTarget> targets;
+        bool overlap;
+    };
+    const Case cases[] = {
+        {{{L"a\\x.txt", false}, {L"a\\y.txt", false}, {L"a", true}, {L"a\\b", true}}, false},
+        {{{L"a\\x.txt", false}, {L"A\\X.TXT", false}}, true},
+        {{{L"a\\x.txt", false}, {L"a.\\x.txt ", false}}, true},
+        {{{L"a", false}, {L"a\\x.txt", false}}, true},  // a file where another needs a folder
+        {{{L"a\\x.txt", false}, {L"a\\x.txt", true}}, true},
+        {{{L"prog~1.txt", false}, {L"program.txt", false}}, true},  // a short name may be either
+    };
+    for (const Case& c : cases) EXPECT_EQ(lumora::EntryTargetsOverlap(c.targets), c.overlap) << &c - cases;
+}
+
+TEST_F(ApplyUpdate, LargeEntriesGoThroughBoundedBuffers) {
+    auto peak = [] {
+        PROCESS_MEMORY_COUNTERS pmc{};
+        GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc);
+        return pmc.PeakWorkingSetSize;
+    };
+    const SIZE_T before = peak();
+    Apply(L"large.zip");
+    // Four 32 MiB entries at once: held whole, any one of them would pass this bound.
+    EXPECT_LT(peak() - before, SIZE_T(24) << 20);
+    for (int i = 0; i < 4; ++i) {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        const std::wstring file = client_ + L"\\big\\" + std::to_wstring(i) + L".bin";
+        ASSERT_TRUE(GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data));
+        EXPECT_EQ(data.nFileSizeLow, 32u << 20);
+    }
 }
 
 }  // namespace

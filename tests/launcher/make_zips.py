@@ -196,4 +196,27 @@ open(os.path.join(out, "cut-archive.zip"), "wb").write(raw[:len(raw) - 30])
 open(os.path.join(out, "not-a-zip.zip"), "wb").write(b"just some text, no archive here\n" * 10)
 os.remove(src)
 
+# Many entries written side by side: names refused here and there, and one stored entry whose data
+# does not match its CRC-32 late among them.
+many = []
+for i in range(300):
+    name = "../unsafe/u%03d.txt" % i if i % 37 == 5 else "many/f%03d.txt" % i
+    method = zipfile.ZIP_STORED if i == 280 else zipfile.ZIP_DEFLATED
+    many.append((info(name, method), body(name, 1 + i % 50)))
+write(os.path.join(out, "many-src.zip"), many)
+patch(os.path.join(out, "many-src.zip"), os.path.join(out, "many.zip"),
+      [(data_offset(os.path.join(out, "many-src.zip"), "many/f280.txt") + 3, b"X")])
+os.remove(os.path.join(out, "many-src.zip"))
+
+# The same file named twice among others: the later entry must win.
+write(os.path.join(out, "duplicates.zip"),
+      [(info("dup/x.txt" if i in (3, 15) else "dup/f%02d.txt" % i), body("dup %d" % i, 1 + i)) for i in range(20)])
+
+# Entries far larger than any buffer: 32 MiB of zeros each, a few KiB packed.
+with zipfile.ZipFile(os.path.join(out, "large.zip"), "w", zipfile.ZIP_DEFLATED) as z:
+    for i in range(4):
+        with z.open(info("big/%d.bin" % i), "w") as f:
+            for _ in range(32):
+                f.write(bytes(1 << 20))
+
 open(os.path.join(out, "stamp"), "w").write(time.ctime())
