@@ -33,35 +33,29 @@ TEST(PartsDigest, FollowsPartFilesTheJoinRenamesAndDeletes) {
         SCOPED_TRACE(l.name);
         testutil::TempDir dir(L"digest");
         std::vector<PartsDigest::Part> parts;
-        std::vector<std::string> content;
-        kesh::UniqueHandle running[4];
-        std::string joined;  // what the join would build
+        std::string content[4], joined;  // the part files, and what the join builds from them
+        kesh::UniqueHandle running[4];   // part 0 is still arriving
         for (int i = 0; i < 4; ++i) {
-            const uint64_t start = i * kPart;
-            const uint64_t length = static_cast<uint64_t>(static_cast<long long>(kPart) + l.delta[i]);
-            content.push_back(whole.substr(start, length));
-            running[i].reset(CreateEventW(nullptr, TRUE, i != 0, nullptr));  // part 0 still arriving
-            parts.push_back({dir / (L"p" + std::to_wstring(i)), start, start + kPart, running[i].get()});
-            joined.resize(start, '\0');
+            content[i] = whole.substr(i * kPart, static_cast<size_t>(static_cast<long long>(kPart) + l.delta[i]));
+            running[i].reset(CreateEventW(nullptr, TRUE, i != 0, nullptr));
+            parts.push_back({dir / (L"p" + std::to_wstring(i)), i * kPart, (i + 1) * kPart, running[i].get()});
+            joined.resize(i * kPart, '\0');
             joined += content[i].substr(0, kPart);
+            // Part 0 lacks its last byte, so the digest cannot leave it before the join has begun.
+            ASSERT_TRUE(testutil::WriteBytes(parts[i].fileName, i ? content[i] : content[0].substr(0, kPart - 1)));
         }
-        // Part 0 lacks its last byte, so the digest cannot leave it before the join has begun.
-        ASSERT_TRUE(testutil::WriteBytes(parts[0].fileName, content[0].substr(0, content[0].size() - 1)));
-        for (int i = 1; i < 4; ++i) ASSERT_TRUE(testutil::WriteBytes(parts[i].fileName, content[i]));
-
         PartsDigest digest;
         digest.Start(parts);
         digest.Hold();
         const std::wstring target = dir / L"joined";
         ASSERT_TRUE(MoveFileExW(parts[0].fileName.c_str(), target.c_str(), 0));
         for (int i = 1; i < 4; ++i) ASSERT_TRUE(DeleteFileW(parts[i].fileName.c_str()));
-        {
-            kesh::UniqueFile f(CreateFileW(target.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                           nullptr, OPEN_EXISTING, 0, nullptr));
-            ASSERT_TRUE(f);
-            DWORD done = 0;
-            ASSERT_TRUE(WriteFile(f.get(), &content[0].back(), 1, &done, nullptr));
-        }
+        kesh::UniqueFile rest(CreateFileW(target.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, 0, nullptr));
+        DWORD done = 0;
+        ASSERT_TRUE(WriteFile(rest.get(), &content[0][kPart - 1], static_cast<DWORD>(content[0].size() - kPart + 1),
+                              &done, nullptr));
+        rest.reset();
         SetEvent(running[0].get());
 
         char out[33] = {};
@@ -69,8 +63,7 @@ TEST(PartsDigest, FollowsPartFilesTheJoinRenamesAndDeletes) {
         ASSERT_TRUE(digest.Finish(out, covered));
         EXPECT_EQ(covered, joined.size());
         EXPECT_EQ(std::string(out), nettest::Md5Hex(joined));
-        for (int i = 0; i < 4; ++i)
-            EXPECT_EQ(digest.HashedFrom(i), std::min<uint64_t>(content[i].size(), kPart)) << i;
+        for (int i = 0; i < 4; ++i) EXPECT_EQ(digest.HashedFrom(i), std::min<uint64_t>(content[i].size(), kPart));
     }
 }
 
