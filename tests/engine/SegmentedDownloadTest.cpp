@@ -70,8 +70,7 @@ TEST_F(Download, SizesAndTheirParts) {
         EXPECT_EQ(Attempt(c.first), c.second) << c.first;
         if (c.second == 1) {
             EXPECT_EQ(Zip(), nettest::Pattern(c.first, 7)) << c.first;
-            // The digest made while the parts arrived was the one checked: no second pass.
-            EXPECT_TRUE(http.LastTimes().digestFollowed) << c.first;
+            EXPECT_TRUE(http.LastTimes().digestFollowed) << c.first;  // no second pass over the file
             EXPECT_EQ(state.total, static_cast<int64_t>(c.first));
             EXPECT_GE(state.downloaded, static_cast<int64_t>(c.first));
         }
