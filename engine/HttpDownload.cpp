@@ -329,6 +329,11 @@ uint64_t CHttpDownload::GetLocalFileSize(const std::wstring& fileName) {
 
 bool CHttpDownload::WriteBody(const std::wstring& fileName, const std::string& data, uint64_t existingSize,
                               uint32_t& received, std::ofstream& stream) {
+    return WriteBody(fileName, data.data(), data.size(), existingSize, received, stream);
+}
+
+bool CHttpDownload::WriteBody(const std::wstring& fileName, const char* data, size_t size, uint64_t existingSize,
+                              uint32_t& received, std::ofstream& stream) {
     if (!stream.is_open()) {
         stream.open(std::filesystem::path(fileName), std::ios::binary | std::ios::app);
         if (stream.is_open()) {
@@ -340,13 +345,13 @@ bool CHttpDownload::WriteBody(const std::wstring& fileName, const std::string& d
             return false;
         }
     }
-    stream.write(data.data(), static_cast<std::streamsize>(data.size()));
+    stream.write(data, static_cast<std::streamsize>(size));
     stream.flush();
     if (!stream) {
         Say(" exception = writing " + kesh::WStringToString(fileName) + " failed\n");
         return false;
     }
-    received += static_cast<uint32_t>(data.size());
+    received += static_cast<uint32_t>(size);
     return true;
 }
 
@@ -371,7 +376,6 @@ DWORD WINAPI CHttpDownload::PartThread(LPVOID arg) {
     const uint32_t length = part.end - part.start;
     std::vector<char> buf(kReadBlock);
     std::string header;
-    std::string piece;
     bool headerDone = false;
     std::ofstream out;
     for (;;) {
@@ -379,6 +383,9 @@ DWORD WINAPI CHttpDownload::PartThread(LPVOID arg) {
         ec = t.ReadSome(buf.data(), buf.size(), got, headerDone ? HttpTransfer::NoDeadline() : deadline);
         if (ec) break;
         if (part.received >= length) break;
+        // The piece: after the header, the bytes just read, written from where they were read.
+        const char* piece = buf.data();
+        size_t pieceSize = got;
         if (!headerDone) {
             header.append(buf.data(), got);
             const size_t end = header.find("\r\n\r\n");
@@ -390,16 +397,15 @@ DWORD WINAPI CHttpDownload::PartThread(LPVOID arg) {
             HttpResponseInfo r;
             if (!ParseResponseHeader(r, header, end)) return 0;
             headerDone = true;
-            piece.swap(header);
-        } else {
-            piece.assign(buf.data(), got);
+            piece = header.data();
+            pieceSize = header.size();
         }
-        if (!WriteBody(part.fileName, piece, existing, part.received, out)) {
+        if (!WriteBody(part.fileName, piece, pieceSize, existing, part.received, out)) {
             part.writeFailed = true;
             if (part.abortAttempt) part.abortAttempt();
             break;
         }
-        AddDownloaded(part.state, static_cast<int64_t>(piece.size()), true);
+        AddDownloaded(part.state, static_cast<int64_t>(pieceSize), true);
     }
     out.close();
     // A part that ended without an error (its connection closed after the body) says nothing.
@@ -503,6 +509,7 @@ int32_t CHttpDownload::TransferParts(DownloadAttempt& a, const std::string& host
             return DownloadResult::OutputNotOpened;
         }
     }
+    a.digest.Hold();
     return kGoOn;
 }
 
@@ -537,7 +544,7 @@ bool CHttpDownload::AppendPartFile(PartInfo& part, JoinedFile& out) {
     const std::wstring& name = part.fileName;
     // The first part already lies where it belongs: it becomes the joined file's beginning
     // without being copied.
-    if (part.start == 0 && out.TakeOver(name, part.end)) return true;
+    if (part.start == 0 && out.TakeOver(name, part.end, part.joinedBytes)) return true;
     kesh::UniqueFile in(CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!in) return false;
@@ -552,6 +559,7 @@ bool CHttpDownload::AppendPartFile(PartInfo& part, JoinedFile& out) {
         if (got == 0) break;
         if (!out.WriteAt(pos, buf.data(), got)) return false;
         pos += got;
+        part.joinedBytes = pos - part.start;
     }
     in.reset();
     DeleteFileW(name.c_str());
@@ -560,11 +568,16 @@ bool CHttpDownload::AppendPartFile(PartInfo& part, JoinedFile& out) {
 
 int32_t CHttpDownload::VerifyAndPlace(DownloadAttempt& a) {
     // Cleared first: a digest that could not be made must never compare equal. One that does
-    // not cover exactly the joined file's bytes is not trusted; the file is read back instead.
+    // not cover exactly the joined file's bytes, part by part, is not trusted (a part file that
+    // changed length between its digest and the join); the file is read back instead.
     char digest[33] = {};
     const Clock::time_point digestStart = Clock::now();
     uint64_t covered = 0;
-    if (!a.digest.Finish(digest, covered) || covered != static_cast<uint64_t>(a.size)) {
+    bool followed = a.digest.Finish(digest, covered) && covered == static_cast<uint64_t>(a.size);
+    for (size_t i = 0; followed && i < a.parts.size(); ++i)
+        followed = a.digest.HashedFrom(i) == a.parts[i].joinedBytes;
+    times_.digestFollowed = followed;
+    if (!followed) {
         digest[0] = '\0';
         if (!MD5_CTX().MD5File(digest, a.joined.c_str())) digest[0] = '\0';
     }

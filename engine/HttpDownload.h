@@ -52,6 +52,7 @@ struct PartInfo {
     // the attempt has failed and the rest of the transfer would be wasted.
     std::function<void()> abortAttempt;
     bool writeFailed = false;
+    uint64_t joinedBytes = 0;  // bytes of the part file the join placed in the joined file
 };
 
 // Guards DownloadState::downloaded/total and g_progressTicks.
@@ -84,6 +85,7 @@ struct AttemptTimes {
     double transfer = 0;  // probe and parts
     double join = 0;      // copying the parts, digest excluded
     double digest = 0;
+    bool digestFollowed = false;  // the digest made while the parts arrived was used
 };
 
 class CHttpDownload {
@@ -109,6 +111,8 @@ public:
     // Appends a body piece to a part file, opening it on the first piece. False when the file
     // cannot be opened or written.
     static bool WriteBody(const std::wstring& fileName, const std::string& data, uint64_t existingSize,
+                          uint32_t& received, std::ofstream& stream);
+    static bool WriteBody(const std::wstring& fileName, const char* data, size_t size, uint64_t existingSize,
                           uint32_t& received, std::ofstream& stream);
 
     static DWORD WINAPI PartThread(LPVOID part);

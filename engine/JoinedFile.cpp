@@ -10,7 +10,7 @@ bool JoinedFile::Create(const std::wstring& name) {
     return IsOpen();
 }
 
-bool JoinedFile::TakeOver(const std::wstring& partFile, uint64_t cut) {
+bool JoinedFile::TakeOver(const std::wstring& partFile, uint64_t cut, uint64_t& kept) {
     if (!file_ || written_) return false;
     file_.reset();
     const bool moved = MoveFileExW(partFile.c_str(), name_.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
@@ -21,10 +21,12 @@ bool JoinedFile::TakeOver(const std::wstring& partFile, uint64_t cut) {
     written_ = true;
     LARGE_INTEGER size;
     if (!GetFileSizeEx(file_.get(), &size)) return false;
-    if (static_cast<uint64_t>(size.QuadPart) > cut) {
+    kept = static_cast<uint64_t>(size.QuadPart);
+    if (kept > cut) {
         LARGE_INTEGER at;
         at.QuadPart = static_cast<LONGLONG>(cut);
         if (!SetFilePointerEx(file_.get(), at, nullptr, FILE_BEGIN) || !SetEndOfFile(file_.get())) return false;
+        kept = cut;
     }
     return true;
 }

@@ -13,9 +13,10 @@ public:
     bool IsOpen() const { return static_cast<bool>(file_); }
 
     // Makes a part file that starts at byte 0 the beginning of the joined file, cut at cut, by
-    // renaming it instead of copying it. Only before anything was written; false when that is
-    // not possible (the caller then copies whatever part file there is).
-    bool TakeOver(const std::wstring& partFile, uint64_t cut);
+    // renaming it instead of copying it; kept gets the number of its bytes the file now holds.
+    // Only before anything was written; false when that is not possible (the caller then copies
+    // whatever part file there is).
+    bool TakeOver(const std::wstring& partFile, uint64_t cut, uint64_t& kept);
 
     // Writes at an absolute position; the file grows with zeros over any gap.
     bool WriteAt(uint64_t position, const char* data, size_t size);

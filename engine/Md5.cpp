@@ -17,22 +17,23 @@ constexpr uint32_t kInit[4] = {0x67452301u, 0xefcdab89u, 0x98badcfeu, 0x10325476
 constexpr DWORD kFileBlock = 1u << 20;
 
 inline uint32_t Rotl(uint32_t x, int n) { return (x << n) | (x >> (32 - n)); }
-// F and G in their select form: the same values as (x & y) | (~x & z) and (x & z) | (y & ~z),
-// with one operation less on the digest's hot path.
-inline uint32_t F(uint32_t x, uint32_t y, uint32_t z) { return z ^ (x & (y ^ z)); }
-inline uint32_t G(uint32_t x, uint32_t y, uint32_t z) { return y ^ (z & (x ^ y)); }
-inline uint32_t H(uint32_t x, uint32_t y, uint32_t z) { return x ^ y ^ z; }
-inline uint32_t I(uint32_t x, uint32_t y, uint32_t z) { return y ^ (x | ~z); }
+// Each round function split in two: the part that does not need b, the word the step before
+// has just made, is added first, so the chain through b stays as short as the function allows.
+// The values are those of the published functions; G's two halves are disjoint masks, so their
+// sum is their union.
+#define F_EARLY(x, y, z) 0u
+#define F_LATE(x, y, z) ((z) ^ ((x) & ((y) ^ (z))))
+#define G_EARLY(x, y, z) ((y) & ~(z))
+#define G_LATE(x, y, z) ((x) & (z))
+#define H_EARLY(x, y, z) 0u
+#define H_LATE(x, y, z) ((x) ^ ((y) ^ (z)))
+#define I_EARLY(x, y, z) 0u
+#define I_LATE(x, y, z) ((y) ^ ((x) | ~(z)))
 
-#define MD5_STEP(f, a, b, c, d, x, s, ac) \
-    (a) += f((b), (c), (d)) + (x) + (uint32_t)(ac); \
+#define MD5_STEP(f, a, b, c, d, x, s, ac)                   \
+    (a) += (x) + (uint32_t)(ac) + f##_EARLY((b), (c), (d)); \
+    (a) += f##_LATE((b), (c), (d));                         \
     (a) = Rotl((a), (s)) + (b)
-
-void Decode(uint32_t* out, const unsigned char* in, unsigned len) {
-    for (unsigned i = 0, j = 0; j < len; ++i, j += 4)
-        out[i] = uint32_t(in[j]) | (uint32_t(in[j + 1]) << 8) | (uint32_t(in[j + 2]) << 16) |
-                 (uint32_t(in[j + 3]) << 24);
-}
 
 void Encode(unsigned char* out, const uint32_t* in, unsigned len) {
     for (unsigned i = 0, j = 0; j < len; ++i, j += 4) {
@@ -87,7 +88,8 @@ void MD5_CTX::MD5Final(unsigned char digest[16]) {
 
 void MD5_CTX::MD5Transform(uint32_t st[4], const unsigned char block[64]) {
     uint32_t a = st[0], b = st[1], c = st[2], d = st[3], x[16];
-    Decode(x, block, 64);
+    // The message words are little-endian, as are both targets: one copy decodes them.
+    std::memcpy(x, block, sizeof x);
 
     MD5_STEP(F, a, b, c, d, x[0], 7, 0xd76aa478);
     MD5_STEP(F, d, a, b, c, x[1], 12, 0xe8c7b756);

@@ -3,11 +3,10 @@
 #include <algorithm>
 #include <chrono>
 
-#include "WinHandle.h"
-
 namespace {
 
-constexpr DWORD kBlock = 1u << 20;
+// Small enough that a block read from the file is still in the cache when it is hashed.
+constexpr DWORD kBlock = 256u << 10;
 constexpr DWORD kPollMs = 5;  // how soon new bytes of a running part are looked for
 
 }  // namespace
@@ -18,8 +17,15 @@ void PartsDigest::Start(const std::vector<Part>& parts) {
     Stop();
     parts_ = parts;
     stop_ = false;
+    {
+        std::lock_guard<std::mutex> lock(heldMutex_);
+        held_.clear();
+        held_.resize(parts_.size());
+        opened_.assign(parts_.size(), false);
+    }
     md5_ = MD5_CTX();
     hashed_ = 0;
+    fromFile_.assign(parts_.size(), 0);
     pendingZeros_ = 0;
     ok_ = false;
     seconds_ = 0;
@@ -29,10 +35,38 @@ void PartsDigest::Start(const std::vector<Part>& parts) {
 void PartsDigest::Stop() {
     stop_ = true;
     if (thread_.joinable()) thread_.join();
+    Release();
+}
+
+void PartsDigest::Release() {
+    std::lock_guard<std::mutex> lock(heldMutex_);
+    for (kesh::UniqueFile& f : held_) f.reset();
+}
+
+// Shared for deletion and renaming too: the join renames and deletes part files while they may
+// be open here.
+kesh::UniqueFile PartsDigest::OpenLocked(size_t index) const {
+    return kesh::UniqueFile(CreateFileW(parts_[index].fileName.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                        OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+}
+
+kesh::UniqueFile PartsDigest::Open(size_t index) {
+    std::lock_guard<std::mutex> lock(heldMutex_);
+    kesh::UniqueFile file = held_[index] ? std::move(held_[index]) : OpenLocked(index);
+    if (file) opened_[index] = true;
+    return file;
+}
+
+void PartsDigest::Hold() {
+    std::lock_guard<std::mutex> lock(heldMutex_);
+    for (size_t i = 0; i < parts_.size(); ++i)
+        if (!opened_[i] && !held_[i]) held_[i] = OpenLocked(i);
 }
 
 bool PartsDigest::Finish(char out[33], uint64_t& length) {
     if (thread_.joinable()) thread_.join();
+    Release();
     if (!ok_) return false;
     unsigned char d[16];
     md5_.MD5Final(d);
@@ -59,48 +93,44 @@ void PartsDigest::HashZeros(uint64_t count) {
 void PartsDigest::Loop() {
     const auto t0 = std::chrono::steady_clock::now();
     bool ok = true;
-    for (const Part& part : parts_) {
-        if (!HashPart(part)) {
+    for (size_t i = 0; i < parts_.size(); ++i) {
+        if (!HashPart(i)) {
             ok = false;
             break;
         }
     }
     ok_ = ok && !stop_;
+    Release();
     seconds_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 }
 
 // Hashes the bytes the join will take from one part file: from its start up to the part's end or
 // the file's final length, whichever comes first. False when the join cannot succeed or the
 // digest was abandoned.
-bool PartsDigest::HashPart(const Part& part) {
+bool PartsDigest::HashPart(size_t index) {
+    const Part& part = parts_[index];
     const uint64_t length = part.end - part.start;
     if (length == 0) return true;
-    // Shared for deletion too: the join renames and deletes part files while they may be open
-    // here.
-    const auto open = [&] {
-        return kesh::UniqueFile(CreateFileW(part.fileName.c_str(), GENERIC_READ,
-                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    };
     kesh::UniqueFile file;
     for (;;) {
         if (stop_) return false;
-        file = open();
+        file = Open(index);
         if (file) break;
         // A part writes its file with its first piece; one that ended without it fails the join.
         if (Ended(part, kPollMs)) {
-            file = open();
+            file = Open(index);
             if (file) break;
             return false;
         }
     }
     std::vector<unsigned char> buf(kBlock);
     uint64_t done = 0;
+    bool ended = false;
     while (done < length) {
         if (stop_) return false;
         // Read whether the part has ended before looking for bytes, so that an empty read after
-        // its end really is its final length.
-        const bool ended = Ended(part, 0);
+        // its end really is its final length. Once it has, the file no longer changes.
+        if (!ended) ended = Ended(part, 0);
         DWORD got = 0;
         const DWORD want = static_cast<DWORD>(std::min<uint64_t>(kBlock, length - done));
         if (!ReadFile(file.get(), buf.data(), want, &got, nullptr)) return false;
@@ -116,6 +146,7 @@ bool PartsDigest::HashPart(const Part& part) {
         md5_.MD5Update(buf.data(), got);
         hashed_ += got;
         done += got;
+        fromFile_[index] = done;
     }
     pendingZeros_ += length - done;
     return true;

@@ -7,11 +7,13 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "Md5.h"
+#include "WinHandle.h"
 
 class PartsDigest {
 public:
@@ -28,10 +30,15 @@ public:
     PartsDigest& operator=(const PartsDigest&) = delete;
 
     void Start(const std::vector<Part>& parts);
+    // Opens every part file the digest has not reached yet, once the transfers have ended and
+    // before the join renames or deletes them, so the digest can go on reading them meanwhile.
+    void Hold();
     // Waits for the digest. False when the part files did not allow one (the caller reads the
     // joined file back instead); otherwise out gets 32 lowercase hex digits and length the number
     // of bytes the digest covers, which must equal the joined file's length.
     bool Finish(char out[33], uint64_t& length);
+    // Bytes of part index's file in the digest (zeros over a gap not counted); valid after Finish.
+    uint64_t HashedFrom(size_t index) const { return index < fromFile_.size() ? fromFile_[index] : 0; }
     // Abandons the digest (the attempt failed before its join).
     void Stop();
     // Seconds the thread spent hashing and reading.
@@ -39,15 +46,24 @@ public:
 
 private:
     void Loop();
-    bool HashPart(const Part& part);
+    bool HashPart(size_t index);
+    // The part's file: the one Hold opened, or opened now. Under heldMutex_, so Hold never misses
+    // a part the thread is about to open.
+    kesh::UniqueFile Open(size_t index);
+    kesh::UniqueFile OpenLocked(size_t index) const;
     bool Ended(const Part& part, DWORD waitMs) const;
     void HashZeros(uint64_t count);
+    void Release();
 
     std::vector<Part> parts_;
     std::thread thread_;
     std::atomic<bool> stop_{false};
+    std::mutex heldMutex_;
+    std::vector<kesh::UniqueFile> held_;  // by part index; taken by the thread when it gets there
+    std::vector<bool> opened_;            // the thread has (or had) the part's file open
     MD5_CTX md5_;
     uint64_t hashed_ = 0;   // bytes of the joined file covered so far, zeros included
+    std::vector<uint64_t> fromFile_;  // by part index
     uint64_t pendingZeros_ = 0;  // a short part's gap, hashed only if later bytes follow it
     bool ok_ = false;
     double seconds_ = 0;

@@ -70,6 +70,7 @@ TEST_F(Download, SizesAndTheirParts) {
         EXPECT_EQ(Attempt(c.first), c.second) << c.first;
         if (c.second == 1) {
             EXPECT_EQ(Zip(), nettest::Pattern(c.first, 7)) << c.first;
+            EXPECT_TRUE(http.LastTimes().digestFollowed) << c.first;  // no second pass over the file
             EXPECT_EQ(state.total, static_cast<int64_t>(c.first));
             EXPECT_GE(state.downloaded, static_cast<int64_t>(c.first));
         }
@@ -89,6 +90,7 @@ TEST_F(Download, ResumesFromPartFiles) {
     WritePart(1, whole.substr(250, 100));
     EXPECT_EQ(Attempt(1000), DownloadResult::Verified);
     EXPECT_EQ(Zip(), whole);
+    EXPECT_TRUE(http.LastTimes().digestFollowed);  // the resumed bytes were hashed from the part file
     const auto ranges = Ranges();
     EXPECT_NE(std::find(ranges.begin(), ranges.end(), "bytes=350- "), ranges.end());
 }
@@ -200,6 +202,7 @@ TEST_F(Download, FromNginx) {
     state.md5 = nettest::FixtureText(kNginx, "md5");
     EXPECT_EQ(http.Download(h, path, state), DownloadResult::Verified);
     EXPECT_EQ(state.total, 1048579);
+    EXPECT_TRUE(http.LastTimes().digestFollowed);
     char digest[33] = {};
     ASSERT_TRUE(MD5_CTX().MD5File(digest, testutil::Narrow(nettest::UpdaterFile(L"update.zip")).c_str()));
     EXPECT_EQ(digest, state.md5);
