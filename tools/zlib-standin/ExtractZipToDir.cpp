@@ -293,10 +293,12 @@ bool NamesIndependent(const std::vector<Entry>& entries) {
     return true;
 }
 
-// The buffers and inflate state one worker reuses for every entry it unpacks.
+// The buffers and inflate state one worker reuses for every entry it unpacks; kept small, since
+// the updater is still on screen while it waits for the unpacking.
+const size_t kWorkBlock = 128 * 1024;
 struct Scratch {
-    std::vector<unsigned char> in = std::vector<unsigned char>(kBlock);
-    std::vector<unsigned char> out = std::vector<unsigned char>(kBlock);
+    std::vector<unsigned char> in = std::vector<unsigned char>(kWorkBlock);
+    std::vector<unsigned char> out = std::vector<unsigned char>(kWorkBlock);
     ZStream zs;
 };
 
@@ -314,7 +316,7 @@ int UnpackTo(HANDLE zip, uint64_t fileSize, const Entry& e, HANDLE out, Scratch&
     z_stream& z = s.zs.z;
     bool ended = e.method == 0;
     while (left > 0) {
-        const size_t got = static_cast<size_t>(left > kBlock ? kBlock : left);
+        const size_t got = static_cast<size_t>(left > s.in.size() ? s.in.size() : left);
         if (!ReadAt(zip, at, s.in.data(), got)) return kBadData;
         at += got;
         left -= got;
