@@ -35,11 +35,17 @@ struct ComboWindow : listtest::ListWindow {
         CComboWnd* wnd = combo()->GetDropWindow();
         return wnd ? wnd->GetHWND() : nullptr;
     }
-    // Opens the popup with a click on the face, as a user would.
+    // Opens the popup with a click on the face, as a user would. The popup closes when it loses
+    // the focus, which a window of another test program may take while this one opens: a popup
+    // that never stays open still fails after the third click.
     bool Drop() {
-        Click(listtest::Centre(combo()->GetPos()));
-        // A new top-level window can take seconds to be mapped on a busy machine.
-        return popup() != nullptr && livetest::WaitPainted(popup(), 15000);
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            Click(listtest::Centre(combo()->GetPos()));
+            // A new top-level window can take seconds to be mapped on a busy machine.
+            if (popup() != nullptr && livetest::WaitPainted(popup(), 15000) && popup() != nullptr)
+                return true;
+        }
+        return false;
     }
     bool WaitClosed() {
         return livetest::PumpUntil([this] { return combo()->GetDropWindow() == nullptr; }, 5000);

@@ -16,6 +16,14 @@ bool LayoutWindow::Open(const wchar_t* xml, int w, int h) {
     return true;
 }
 
+Veneer::CControlUI* LayoutWindow::Reload(const wchar_t* xml) {
+    Veneer::CLayoutBuilder builder;
+    Veneer::CControlUI* root = builder.Create(xml, nullptr, nullptr, &Manager());
+    if (root == nullptr || !Manager().AttachRoot(root)) return nullptr;
+    Paint();
+    return root;
+}
+
 livetest::Pixels LayoutWindow::Paint() {
     InvalidateRect(Hwnd(), nullptr, FALSE);
     UpdateWindow(Hwnd());

@@ -14,6 +14,9 @@ public:
     Veneer::CWindowManagerUI& Manager() { return window.Manager(); }
     HWND Hwnd() { return window.GetHWND(); }
     Veneer::CControlUI* Find(const wchar_t* name) { return Manager().LocateControl(name); }
+    // Puts a new tree built from `xml` in place of the current one and paints it; its root, or
+    // null. A window of its own per case would cost Wine a 2-second wait as each one goes.
+    Veneer::CControlUI* Reload(const wchar_t* xml);
     // Lays out and paints what changed since, then prints the client area.
     livetest::Pixels Paint();
 

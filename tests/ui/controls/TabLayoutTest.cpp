@@ -137,15 +137,16 @@ TEST_F(TabLayoutTest, ChildListChangesKeepTheSelectedChild) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        layouttest::LayoutWindow fresh;
-        ASSERT_TRUE(fresh.Open(kTabsXml, 200, 140));
-        tabs = static_cast<CTabLayoutUI*>(fresh.Find(L"tabs"));
+        // The tree of the case before goes with its changes; the first child is the tab layout.
+        auto* root = static_cast<CContainerUI*>(w.Reload(kTabsXml));
+        ASSERT_NE(root, nullptr);
+        tabs = static_cast<CTabLayoutUI*>(root->GetItemAt(0));
         ASSERT_TRUE(tabs->SelectItem(c.selectFirst));
         c.change(*tabs);
         EXPECT_EQ(tabs->GetCurSel(), c.curSel);
         EXPECT_EQ(Shown(), c.shown);
         // The layout places the shown child after the change.
-        fresh.Paint();
+        w.Paint();
         if (c.curSel >= 0) { EXPECT_EQ(tabs->GetItemAt(c.curSel)->GetPos().top, 4); }
     }
 }
