@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -404,18 +405,15 @@ public:
 
     int Run(unsigned workers) {
         if (workers > entries_.size()) workers = static_cast<unsigned>(entries_.size());
-        std::vector<HANDLE> threads;
+        std::vector<std::unique_ptr<Handle>> threads;
         for (unsigned i = 1; i < workers; ++i) {
             HANDLE t = CreateThread(nullptr, kStack, &Unpacker::Work, this, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
             if (t == nullptr) break;  // fewer workers are just slower
-            threads.push_back(t);
+            threads.push_back(std::unique_ptr<Handle>(new Handle(t)));
         }
         Work(this);
-        // The shared state below lives on this stack: every worker must be gone first.
-        for (HANDLE t : threads) {
-            WaitForSingleObject(t, INFINITE);
-            CloseHandle(t);
-        }
+        // The shared state below lives on the caller's stack: every worker must be gone first.
+        for (const auto& t : threads) WaitForSingleObject(t->get(), INFINITE);
         if (failedAt_ < entries_.size()) return failure_;
         return writeFailed_ ? kCannotWrite : kOk;
     }
