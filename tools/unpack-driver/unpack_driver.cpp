@@ -23,7 +23,8 @@ int wmain(int argc, wchar_t** argv) {
         std::fprintf(stderr, "unpack_driver: cannot load the library: %lu\n", GetLastError());
         return 2;
     }
-    const auto extract = reinterpret_cast<ExtractFn>(reinterpret_cast<void*>(GetProcAddress(library, "ExtractZipToDir")));
+    const auto extract =
+        reinterpret_cast<ExtractFn>(reinterpret_cast<void*>(GetProcAddress(library, "ExtractZipToDir")));
     if (extract == nullptr) {
         std::fprintf(stderr, "unpack_driver: the library has no ExtractZipToDir\n");
         FreeLibrary(library);
