@@ -26,25 +26,18 @@ void Put(std::string& out, uint32_t v, int bytes) {
 std::string MakeZip(const std::vector<Item>& items) {
     std::string zip, dir;
     for (const Item& it : items) {
-        std::string packed(compressBound(static_cast<uLong>(it.data.size())), '\0');
-        z_stream z{};
-        deflateInit2(&z, 6, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(it.data.data()));
-        z.avail_in = static_cast<uInt>(it.data.size());
-        z.next_out = reinterpret_cast<Bytef*>(&packed[0]);
-        z.avail_out = static_cast<uInt>(packed.size());
-        deflate(&z, Z_FINISH);
-        packed.resize(z.total_out);
-        deflateEnd(&z);
-        if (!it.deflate) packed = it.data;
+        // A zlib stream without its 2-byte header and 4-byte check is the raw deflate data.
+        uLongf n = compressBound(static_cast<uLong>(it.data.size()));
+        std::string packed(n, '\0');
+        compress2(reinterpret_cast<Bytef*>(&packed[0]), &n, reinterpret_cast<const Bytef*>(it.data.data()),
+                  static_cast<uLong>(it.data.size()), 6);
+        packed = it.deflate ? packed.substr(2, n - 6) : it.data;
         const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(it.data.data()), static_cast<uInt>(it.data.size()));
         std::string head;
         for (uint32_t v : {20u, 0x800u, it.deflate ? 8u : 0u, 0u, 0u}) Put(head, v, 2);  // UTF-8 names
-        Put(head, static_cast<uint32_t>(crc) ^ (it.badCrc ? 1u : 0u), 4);
-        Put(head, static_cast<uint32_t>(packed.size()), 4);
-        Put(head, static_cast<uint32_t>(it.data.size()), 4);
-        Put(head, static_cast<uint32_t>(it.name.size()), 2);
-        Put(head, 0, 2);
+        for (size_t v : {static_cast<size_t>(crc ^ (it.badCrc ? 1u : 0u)), packed.size(), it.data.size()})
+            Put(head, static_cast<uint32_t>(v), 4);
+        Put(head, static_cast<uint32_t>(it.name.size()), 4);  // and no extra field
         Put(dir, 0x02014b50, 4);
         Put(dir, 20, 2);
         dir += head + std::string(10, '\0');  // comment, disk, attributes
@@ -57,8 +50,7 @@ std::string MakeZip(const std::vector<Item>& items) {
     zip += dir;
     for (uint32_t v : {0x06054b50u, 0u}) Put(zip, v, 4);
     for (int i = 0; i < 2; ++i) Put(zip, static_cast<uint32_t>(items.size()), 2);
-    Put(zip, static_cast<uint32_t>(dir.size()), 4);
-    Put(zip, dirAt, 4);
+    for (uint32_t v : {static_cast<uint32_t>(dir.size()), dirAt}) Put(zip, v, 4);
     Put(zip, 0, 2);
     return zip;
 }
