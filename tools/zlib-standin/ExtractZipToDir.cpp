@@ -13,6 +13,8 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -59,18 +61,20 @@ private:
     bool ok_ = false;
 };
 
-// Reads exactly n bytes at offset; false on a short read (a cut archive).
+// Reads exactly n bytes at offset; false on a short read (a cut archive). The offset goes with
+// each read, so threads sharing the handle never move each other's position.
 bool ReadAt(HANDLE file, uint64_t offset, void* buf, size_t n) {
-    LARGE_INTEGER pos;
-    pos.QuadPart = static_cast<LONGLONG>(offset);
-    if (!SetFilePointerEx(file, pos, nullptr, FILE_BEGIN)) return false;
     auto* p = static_cast<unsigned char*>(buf);
     while (n > 0) {
         const DWORD want = static_cast<DWORD>(n > kBlock ? kBlock : n);
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset);
+        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
         DWORD got = 0;
-        if (!ReadFile(file, p, want, &got, nullptr) || got == 0) return false;
+        if (!ReadFile(file, p, want, &got, &at) || got == 0) return false;
         p += got;
         n -= got;
+        offset += got;
     }
     return true;
 }
@@ -259,70 +263,112 @@ bool MakeFolders(const std::wstring& root, const std::wstring& rel) {
     return true;
 }
 
-// Unpacks one file entry into temp, checking length and CRC-32 as the data streams through.
-int UnpackTo(HANDLE zip, uint64_t fileSize, const Entry& e, HANDLE out) {
+// The file system compares names without case, so collisions are judged the same way.
+std::wstring FoldCase(const std::wstring& name) {
+    if (name.empty()) return name;
+    const int len = static_cast<int>(name.size());
+    const int n = LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, name.data(), len, nullptr, 0);
+    if (n <= 0) return name;
+    std::wstring folded(static_cast<size_t>(n), L'\0');
+    LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, name.data(), len, &folded[0], n);
+    return folded;
+}
+
+// Entries are unpacked side by side only when no two of them can touch the same path: no name
+// twice, and no file where another entry needs a folder. Otherwise archive order decides what
+// stays, and the archive is unpacked in that order.
+bool NamesIndependent(const std::vector<Entry>& entries) {
+    std::set<std::wstring> files, folders;
+    for (const Entry& e : entries) {
+        const std::wstring key = FoldCase(e.name);
+        for (size_t cut = key.find(L'\\'); cut != std::wstring::npos; cut = key.find(L'\\', cut + 1))
+            folders.insert(key.substr(0, cut));
+        if (e.directory) {
+            folders.insert(key);
+        } else if (!files.insert(key).second) {
+            return false;
+        }
+    }
+    for (const std::wstring& f : files)
+        if (folders.count(f) != 0) return false;
+    return true;
+}
+
+// The buffers and inflate state one worker reuses for every entry it unpacks; kept small, since
+// the updater is still on screen while it waits for the unpacking.
+const size_t kWorkBlock = 128 * 1024;
+struct Scratch {
+    std::vector<unsigned char> in = std::vector<unsigned char>(kWorkBlock);
+    std::vector<unsigned char> out = std::vector<unsigned char>(kWorkBlock);
+    ZStream zs;
+};
+
+// Unpacks one file entry into out, checking length and CRC-32 as the data streams through.
+// Reads name their offset, so several workers share the archive's handle.
+int UnpackTo(HANDLE zip, uint64_t fileSize, const Entry& e, HANDLE out, Scratch& s) {
     unsigned char local[30];
     if (!ReadAt(zip, e.localOffset, local, 30) || Le32(local) != kLocalSig) return kBadArchive;
     const uint64_t dataStart = e.localOffset + 30 + Le16(local + 26) + Le16(local + 28);
     if (dataStart > fileSize || e.packed > fileSize - dataStart) return kBadData;
 
-    std::vector<unsigned char> in(kBlock), buf(kBlock);
     uLong crc = crc32(0L, Z_NULL, 0);
-    uint64_t left = e.packed, written = 0;
-    LARGE_INTEGER pos;
-    pos.QuadPart = static_cast<LONGLONG>(dataStart);
-    if (!SetFilePointerEx(zip, pos, nullptr, FILE_BEGIN)) return kBadArchive;
-
-    ZStream zs;
-    if (e.method == 8 && !zs.ok()) return kBadData;
+    uint64_t left = e.packed, written = 0, at = dataStart;
+    if (e.method == 8 && (!s.zs.ok() || inflateReset(&s.zs.z) != Z_OK)) return kBadData;
+    z_stream& z = s.zs.z;
     bool ended = e.method == 0;
     while (left > 0) {
-        DWORD got = 0;
-        const DWORD want = static_cast<DWORD>(left > kBlock ? kBlock : left);
-        if (!ReadFile(zip, in.data(), want, &got, nullptr) || got == 0) return kBadData;
+        const size_t got = static_cast<size_t>(left > s.in.size() ? s.in.size() : left);
+        if (!ReadAt(zip, at, s.in.data(), got)) return kBadData;
+        at += got;
         left -= got;
         if (e.method == 0) {
-            crc = crc32(crc, in.data(), got);
+            crc = crc32(crc, s.in.data(), static_cast<uInt>(got));
             written += got;
-            if (!WriteAll(out, in.data(), got)) return kCannotWrite;
+            if (!WriteAll(out, s.in.data(), got)) return kCannotWrite;
             continue;
         }
         if (ended) return kBadData;  // bytes after the end of the deflate stream
-        zs.z.next_in = in.data();
-        zs.z.avail_in = got;
+        z.next_in = s.in.data();
+        z.avail_in = static_cast<uInt>(got);
         do {
-            zs.z.next_out = buf.data();
-            zs.z.avail_out = static_cast<uInt>(buf.size());
-            const int rc = inflate(&zs.z, Z_NO_FLUSH);
+            z.next_out = s.out.data();
+            z.avail_out = static_cast<uInt>(s.out.size());
+            const int rc = inflate(&z, Z_NO_FLUSH);
             if (rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR) return kBadData;
-            if (rc == Z_BUF_ERROR && zs.z.avail_in > 0 && zs.z.avail_out > 0) return kBadData;
-            const size_t n = buf.size() - zs.z.avail_out;
+            if (rc == Z_BUF_ERROR && z.avail_in > 0 && z.avail_out > 0) return kBadData;
+            const size_t n = s.out.size() - z.avail_out;
             written += n;
             if (written > e.size) return kBadData;
-            crc = crc32(crc, buf.data(), static_cast<uInt>(n));
-            if (n && !WriteAll(out, buf.data(), n)) return kCannotWrite;
+            crc = crc32(crc, s.out.data(), static_cast<uInt>(n));
+            if (n && !WriteAll(out, s.out.data(), n)) return kCannotWrite;
             if (rc == Z_STREAM_END) {
                 ended = true;
                 break;
             }
-            if (rc == Z_BUF_ERROR && zs.z.avail_in == 0) break;
-        } while (zs.z.avail_in > 0 || zs.z.avail_out == 0);
-        if (ended && zs.z.avail_in > 0) return kBadData;
+            if (rc == Z_BUF_ERROR && z.avail_in == 0) break;
+        } while (z.avail_in > 0 || z.avail_out == 0);
+        if (ended && z.avail_in > 0) return kBadData;
     }
     if (!ended || written != e.size || crc != e.crc) return kBadData;
     return kOk;
 }
 
-// A file entry goes to a temporary file first and replaces the old file only when it is whole,
-// so a damaged archive never destroys a good file.
-int ExtractFile(HANDLE zip, uint64_t fileSize, const Entry& e, const std::wstring& root) {
-    const size_t slash = e.name.rfind(L'\\');
-    if (slash != std::wstring::npos && !MakeFolders(root, e.name.substr(0, slash))) return kCannotWrite;
+// A file that replaces an old one goes to a temporary file first and takes the old one's place
+// only when it is whole, so a damaged archive never destroys a good file. A file that is new is
+// written in place (and removed again on failure): there is nothing to keep.
+int ExtractFile(HANDLE zip, uint64_t fileSize, const Entry& e, const std::wstring& root, Scratch& s) {
     const std::wstring target = SystemPath(root + L"\\" + e.name);
+    Handle fresh(CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (fresh.ok()) {
+        const int rc = UnpackTo(zip, fileSize, e, fresh.get(), s);
+        fresh.close();
+        if (rc != kOk) DeleteFileW(target.c_str());
+        return rc;
+    }
     const std::wstring temp = SystemPath(root + L"\\" + e.name + L".unzip~");
     Handle out(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!out.ok()) return kCannotWrite;
-    int rc = UnpackTo(zip, fileSize, e, out.get());
+    int rc = UnpackTo(zip, fileSize, e, out.get(), s);
     out.close();
     if (rc == kOk) {
         const DWORD old = GetFileAttributesW(target.c_str());
@@ -335,6 +381,115 @@ int ExtractFile(HANDLE zip, uint64_t fileSize, const Entry& e, const std::wstrin
     }
     if (rc != kOk) DeleteFileW(temp.c_str());
     return rc;
+}
+
+class Lock {
+public:
+    explicit Lock(SRWLOCK& l) : l_(l) { AcquireSRWLockExclusive(&l_); }
+    ~Lock() { ReleaseSRWLockExclusive(&l_); }
+    Lock(const Lock&) = delete;
+    Lock& operator=(const Lock&) = delete;
+
+private:
+    SRWLOCK& l_;
+};
+
+// Unpacks the checked entries on a few worker threads, each taking the next entry in archive
+// order, with the outcome the one-by-one order gives: a write failure is remembered and the rest
+// still unpacked; damaged data stops the hand-out, and the first damaged entry in archive order
+// decides the result. Memory stays at one set of buffers per worker.
+class Unpacker {
+public:
+    Unpacker(HANDLE zip, uint64_t fileSize, const std::vector<Entry>& entries, const std::wstring& root)
+        : zip_(zip), fileSize_(fileSize), entries_(entries), root_(root) {}
+
+    int Run(unsigned workers) {
+        if (workers > entries_.size()) workers = static_cast<unsigned>(entries_.size());
+        std::vector<std::unique_ptr<Handle>> threads;
+        for (unsigned i = 1; i < workers; ++i) {
+            HANDLE t = CreateThread(nullptr, kStack, &Unpacker::Work, this, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+            if (t == nullptr) break;  // fewer workers are just slower
+            threads.push_back(std::unique_ptr<Handle>(new Handle(t)));
+        }
+        Work(this);
+        // The shared state below lives on the caller's stack: every worker must be gone first.
+        for (const auto& t : threads) WaitForSingleObject(t->get(), INFINITE);
+        if (failedAt_ < entries_.size()) return failure_;
+        return writeFailed_ ? kCannotWrite : kOk;
+    }
+
+private:
+    static const SIZE_T kStack = 256 * 1024;  // the buffers live on the heap
+
+    static DWORD WINAPI Work(LPVOID self) {
+        static_cast<Unpacker*>(self)->Loop();
+        return 0;
+    }
+
+    void Loop() {
+        Scratch scratch;
+        for (;;) {
+            size_t i;
+            {
+                Lock hold(lock_);
+                if (next_ >= entries_.size() || next_ > failedAt_) return;
+                i = next_++;
+            }
+            const Entry& e = entries_[i];
+            int rc = kOk;
+            if (e.directory) {
+                rc = MakeFolder(e.name) ? kOk : kCannotWrite;
+            } else {
+                const size_t slash = e.name.rfind(L'\\');
+                if (slash != std::wstring::npos && !MakeFolder(e.name.substr(0, slash)))
+                    rc = kCannotWrite;
+                else
+                    rc = ExtractFile(zip_, fileSize_, e, root_, scratch);
+            }
+            if (rc == kOk) continue;
+            Lock hold(lock_);
+            if (rc == kCannotWrite) {
+                writeFailed_ = true;
+            } else if (i < failedAt_) {
+                failedAt_ = i;
+                failure_ = rc;
+            }
+        }
+    }
+
+    // Each folder is made once; a folder that could not be made is tried again by the next entry
+    // that needs it, as it would be one entry at a time.
+    bool MakeFolder(const std::wstring& rel) {
+        const std::wstring key = FoldCase(rel);
+        {
+            Lock hold(lock_);
+            if (made_.count(key) != 0) return true;
+        }
+        if (!MakeFolders(root_, rel)) return false;
+        Lock hold(lock_);
+        made_.insert(key);
+        return true;
+    }
+
+    HANDLE zip_;
+    uint64_t fileSize_;
+    const std::vector<Entry>& entries_;
+    const std::wstring& root_;
+    SRWLOCK lock_ = SRWLOCK_INIT;
+    size_t next_ = 0;
+    size_t failedAt_ = SIZE_MAX;
+    int failure_ = kOk;
+    bool writeFailed_ = false;
+    std::set<std::wstring> made_;
+};
+
+// Inflating and writing overlap across a few workers; more buys little, since file creation is
+// shared by them all.
+unsigned WorkerCount() {
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    const unsigned n = info.dwNumberOfProcessors;
+    return n < 1 ? 1 : n > 4 ? 4 : n;
 }
 
 std::wstring FullFolder(const wchar_t* folder) {
@@ -373,12 +528,6 @@ extern "C" int __cdecl ExtractZipToDir(const wchar_t* zipPath, const wchar_t* fo
     // One file that cannot be written (held open by a program, say) must not leave the rest of the
     // update unwritten; it is still reported. Damaged data stops at once: the archive is not the
     // one that was checked.
-    int result = kOk;
-    for (const Entry& e : entries) {
-        rc = e.directory ? (MakeFolders(root, e.name) ? kOk : kCannotWrite) : ExtractFile(zip.get(), fileSize, e, root);
-        if (rc == kOk) continue;
-        if (rc != kCannotWrite) return rc;
-        if (result == kOk) result = rc;
-    }
-    return result;
+    Unpacker unpacker(zip.get(), fileSize, entries, root);
+    return unpacker.Run(NamesIndependent(entries) ? WorkerCount() : 1);
 }
