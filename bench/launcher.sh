@@ -12,7 +12,9 @@ BUILD=${TOLU_BUILD:-$here/build}
 export TOLU_BUILD=$BUILD
 bash "$here/tools/build.sh" >/dev/null
 B=$BUILD/x86_64
-work=$B/bench-launcher
+# TOLU_BENCH_DIR puts the archive and every output folder on another file system (e.g. a memory
+# one under /dev/shm): on a disk, the moment's writeback moves each figure by up to two times.
+work=${TOLU_BENCH_DIR:-$B}/bench-launcher
 rm -rf "$work"
 mkdir -p "$work"
 
