@@ -310,11 +310,7 @@ void CComboUI::RenderText(HDC dc) {
 // ---- attributes ----------------------------------------------------------------------------
 
 void CComboUI::SetFaceImage(TImageDrawInfo& info, const wchar_t* description, bool repaint) {
-    if (description == nullptr) description = L"";
-    if (info.description == description && info.image != nullptr) return;
-    info.Clear();
-    info.description = description;
-    if (repaint) Invalidate();
+    if (ResetImageRecord(info, description) && repaint) Invalidate();
 }
 
 void CComboUI::SetNormalImage(const wchar_t* d) { SetFaceImage(m_normalImage, d, true); }

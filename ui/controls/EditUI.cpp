@@ -100,11 +100,7 @@ void CEditUI::SetNumberOnly(bool on) {
 }
 
 void CEditUI::SetStateImage(TImageDrawInfo& info, const wchar_t* description) {
-    if (description == nullptr) description = L"";
-    if (info.description == description && info.image != nullptr) return;
-    info.Clear();
-    info.description = description;
-    Invalidate();
+    if (ResetImageRecord(info, description)) Invalidate();
 }
 
 void CEditUI::SetNormalImage(const wchar_t* d) { SetStateImage(m_normalImage, d); }

@@ -149,11 +149,7 @@ void CSliderUI::HandleEvent(TControlEvent& event) {
 }
 
 void CSliderUI::SetThumbImageRecord(TImageDrawInfo& info, const wchar_t* description) {
-    if (description == nullptr) description = L"";
-    if (info.description == description && info.image != nullptr) return;
-    info.Clear();
-    info.description = description;
-    Invalidate();
+    if (ResetImageRecord(info, description)) Invalidate();
 }
 
 void CSliderUI::SetThumbImage(const wchar_t* d) { SetThumbImageRecord(m_thumbImage, d); }

@@ -104,11 +104,7 @@ void CButtonUI::HandleEvent(TControlEvent& event) {
 }
 
 void CButtonUI::SetStateImage(TImageDrawInfo& info, const wchar_t* description) {
-    if (description == nullptr) description = L"";
-    if (info.description == description && info.image != nullptr) return;
-    info.Clear();
-    info.description = description;
-    Invalidate();
+    if (ResetImageRecord(info, description)) Invalidate();
 }
 
 void CButtonUI::SetNormalImage(const wchar_t* d) { SetStateImage(m_normalImage, d); }

@@ -185,12 +185,17 @@ void CControlUI::SetBorderRound(SIZE round) {
     Invalidate();
 }
 
-bool CControlUI::ReloadImageRecord(TImageDrawInfo& info, const wchar_t* description,
-                                   CWindowManagerUI* manager, const RECT& item) {
+bool CControlUI::ResetImageRecord(TImageDrawInfo& info, const wchar_t* description) {
     if (description == nullptr) description = L"";
     if (info.description == description && info.image != nullptr) return false;
     info.Clear();
     info.description = description;
+    return true;
+}
+
+bool CControlUI::ReloadImageRecord(TImageDrawInfo& info, const wchar_t* description,
+                                   CWindowManagerUI* manager, const RECT& item) {
+    if (!ResetImageRecord(info, description)) return false;
     // Without a manager there is no image cache yet; the first paint loads the image instead
     // of this early load marking the record as a failed attempt.
     if (manager) CRenderer::DrawImageDescriptor(nullptr, manager, item, item, info);

@@ -176,6 +176,9 @@ public:
     CEventHub& OnNotify() { return m_notifyHub; }
 
 protected:
+    // Stores a new image description in a record, its image loaded at the next paint; false
+    // when the description is unchanged and already loaded.
+    static bool ResetImageRecord(TImageDrawInfo& info, const wchar_t* description);
     // Loads an image description into a record the way every image attribute does: nothing
     // when unchanged and loaded, else clear, store, load once without drawing.
     static bool ReloadImageRecord(TImageDrawInfo& info, const wchar_t* description,
