@@ -9,11 +9,11 @@
 #   - the unpacking library alone (tools/unpack-driver: loads zlib.dll, one ExtractZipToDir of the
 #     same zip into an empty folder) beside tools/file-floor, which only creates the zip's files
 #     with their sizes, in the same folder kind; whole processes, best of 3 each
-# The notice and the update-complete window are answered at once by tools/app-bench. The fixed
-# waits of the design are taken from the updater's log and shown apart, so our own cost shows.
+# The notice and the update-complete window are answered at once by tools/app-bench. The updater's
+# fixed waits are taken from its log and shown apart, so our own cost shows.
 # The last line is: RESULT start_ms=N update_vs_tools=R peak_mib=N own_vs_tools=R
 # start_ms is the slowest of the 5 warm starts (each must stay short, not only the middle one);
-# own_vs_tools leaves the design's fixed waits out of the updater's time.
+# own_vs_tools leaves those fixed waits out of the updater's time.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${TOLU_BUILD:-$here/build}
@@ -243,7 +243,7 @@ for i in (1, 2, 3):
     marks = log_times(os.path.join(runs, "forced%d.log" % i), f["epoch_ms"])
     tools.append(fields(os.path.join(runs, "tools%d" % i))["tools"])
     peaks.append(f["peak_mib"])
-    # The design's waits: the progress timer notices the finished download at its next tick
+    # The updater's fixed waits: the progress timer notices the finished download at its next tick
     # (up to 1000 ms), then 1000 ms before a forced install, 500 ms per kill attempt, 500 ms
     # before unpacking, 300 ms before the update-complete window.
     tick = max(0.0, marks["install"] - 1000 - f["downloaded"])
@@ -270,7 +270,7 @@ print("  notice/window: seen after the start; download: window to the archive co
 print("  rest of the progress timer's second; unpack: the unpacking itself (its 500 ms wait apart);")
 print("  done: the update-complete window seen; program: from that window to the program started")
 print("curl + md5sum + unzip -o, ms: median %.0f (runs %s)" % (tool, ", ".join("%.0f" % t for t in tools)))
-print("updater, ms: median %.0f, of which the design's fixed waits %.0f (timer tick, 1000 before the"
+print("updater, ms: median %.0f, of which the updater's fixed waits %.0f (timer tick, 1000 before the"
       " install, 500 per kill attempt, 500 before unpacking, 300 before the window)" % (total, fixed))
 print("update_vs_tools: %.2f; without the fixed waits: %.2f" % (tool / total, tool / own))
 # Not part of the update, but the run lock is held until then (below 0: the updater had ended
