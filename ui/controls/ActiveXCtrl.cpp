@@ -6,6 +6,7 @@
 #include "ActiveXFrameWnd.h"
 #include "ActiveXUI.h"
 #include "ActiveXWnd.h"
+#include "GdiHandle.h"
 #include "WindowManagerUI.h"
 
 namespace Veneer {
@@ -30,7 +31,7 @@ CActiveXCtrl::~CActiveXCtrl() {
 
 void CActiveXCtrl::DropObject() {
     m_inPlaceActive = false;
-    m_captured = false;
+    LetGoOfCapture();
     if (m_viewObject) {
         m_viewObject->Release();
         m_viewObject = nullptr;
@@ -40,6 +41,19 @@ void CActiveXCtrl::DropObject() {
         m_inPlaceObject = nullptr;
     }
     DestroyOwnWindow();
+}
+
+void CActiveXCtrl::LetGoOfCapture() {
+    // Another window may have taken the capture since: that one is not this object's to end.
+    if (m_captured && m_captureWindow && ::GetCapture() == m_captureWindow) ::ReleaseCapture();
+    m_captured = false;
+    m_captureWindow = nullptr;
+}
+
+void CActiveXCtrl::UnlockRunning(IOleObject* object) {
+    if (!m_runningLocked || object == nullptr) return;
+    m_runningLocked = false;
+    OleLockRunning(object, FALSE, FALSE);
 }
 
 HWND CActiveXCtrl::GetOwnWindow() const { return m_window ? m_window->GetHWND() : nullptr; }
@@ -137,13 +151,12 @@ HRESULT STDMETHODCALLTYPE CActiveXCtrl::ShowObject() {
     // An object that has no view (yet, or any more) has nothing to show.
     if (m_viewObject == nullptr) return E_UNEXPECTED;
     HWND hwnd = m_owner->GetHostWindow();
-    HDC dc = hwnd ? ::GetDC(hwnd) : nullptr;
-    if (dc == nullptr) return E_FAIL;
+    const kesh::UniqueWindowDC dc(hwnd, hwnd ? ::GetDC(hwnd) : nullptr);
+    if (!dc) return E_FAIL;
     const RECT rc = m_owner->GetPos();
     RECTL bounds = {rc.left, rc.top, rc.right, rc.bottom};
-    m_viewObject->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc, &bounds, &bounds,
-                       nullptr, 0);
-    ::ReleaseDC(hwnd, dc);
+    m_viewObject->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc.get(), &bounds,
+                       &bounds, nullptr, 0);
     return S_OK;
 }
 
@@ -222,7 +235,8 @@ HRESULT STDMETHODCALLTYPE CActiveXCtrl::OnPosRectChange(LPCRECT) { return E_NOTI
 HRESULT STDMETHODCALLTYPE CActiveXCtrl::OnInPlaceActivateEx(BOOL*, DWORD flags) {
     if (m_owner == nullptr || m_owner->m_object == nullptr) return E_UNEXPECTED;
     IOleObject* object = m_owner->m_object;
-    OleLockRunning(object, TRUE, FALSE);
+    // Objects may activate again and again: one lock per object, undone when it is closed.
+    if (!m_runningLocked) m_runningLocked = SUCCEEDED(OleLockRunning(object, TRUE, FALSE));
     HRESULT hr = E_FAIL;
     if (m_inPlaceObject) {
         m_inPlaceObject->Release();
@@ -256,6 +270,9 @@ HRESULT STDMETHODCALLTYPE CActiveXCtrl::OnInPlaceActivateEx(BOOL*, DWORD flags) 
 
 HRESULT STDMETHODCALLTYPE CActiveXCtrl::OnInPlaceDeactivateEx(BOOL) {
     m_inPlaceActive = false;
+    // An inactive object gets no more mouse messages, so a capture it held would only starve
+    // the window.
+    LetGoOfCapture();
     if (m_inPlaceObject) {
         m_inPlaceObject->Release();
         m_inPlaceObject = nullptr;
@@ -277,11 +294,13 @@ HRESULT STDMETHODCALLTYPE CActiveXCtrl::GetCapture() {
 
 HRESULT STDMETHODCALLTYPE CActiveXCtrl::SetCapture(BOOL capture) {
     if (m_owner == nullptr) return E_UNEXPECTED;
-    m_captured = capture == TRUE;
-    if (m_captured)
-        ::SetCapture(m_owner->GetHostWindow());
-    else
-        ::ReleaseCapture();
+    if (capture == TRUE) {
+        m_captureWindow = m_owner->GetHostWindow();
+        ::SetCapture(m_captureWindow);
+        m_captured = true;
+    } else {
+        LetGoOfCapture();
+    }
     return S_OK;
 }
 

@@ -105,6 +105,10 @@ private:
     HRESULT CreateOwnWindow();
     // Lets go of every reference on the object once the owner has closed it.
     void DropObject();
+    // Ends the mouse capture the object asked for, when its window still holds it.
+    void LetGoOfCapture();
+    // Undoes the running lock taken at the object's first in-place activation.
+    void UnlockRunning(IOleObject* object);
 
     ULONG m_refs = 1;
     CActiveXUI* m_owner = nullptr;
@@ -115,6 +119,10 @@ private:
     bool m_locked = false;
     bool m_focused = false;
     bool m_captured = false;
+    // The window the capture was taken for: the owner may have let go of it by the release.
+    HWND m_captureWindow = nullptr;
+    // The object is locked running once, however often it activates, until it is closed.
+    bool m_runningLocked = false;
     bool m_uiActive = false;
     bool m_inPlaceActive = false;
     bool m_windowless = true;

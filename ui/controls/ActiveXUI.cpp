@@ -4,6 +4,8 @@
 
 #include "ActiveXCtrl.h"
 #include "ActiveXWnd.h"
+#include "AttrTable.h"
+#include "GdiHandle.h"
 #include "WindowManagerUI.h"
 
 namespace Veneer {
@@ -120,6 +122,7 @@ void CActiveXUI::ReleaseHostedControl() {
             withSite->SetSite(nullptr);
             withSite->Release();
         }
+        if (m_site) m_site->UnlockRunning(m_object);
         m_object->Close(OLECLOSE_NOSAVE);
         m_object->SetClientSite(nullptr);
         IOleObject* object = m_object;
@@ -204,10 +207,9 @@ bool CActiveXUI::InstantiateControl() {
 
 void CActiveXUI::SendExtentAndRects() {
     if (m_object == nullptr || m_site == nullptr) return;
-    HDC screen = ::GetDC(nullptr);
-    const int dpiX = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
-    const int dpiY = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ::ReleaseDC(nullptr, screen);
+    const kesh::UniqueWindowDC screen(nullptr, ::GetDC(nullptr));
+    const int dpiX = screen ? GetDeviceCaps(screen.get(), LOGPIXELSX) : 96;
+    const int dpiY = screen ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
     SIZEL extent = {MulDiv(2540, m_rcItem.right - m_rcItem.left, dpiX > 0 ? dpiX : 96),
                     MulDiv(2540, m_rcItem.bottom - m_rcItem.top, dpiY > 0 ? dpiY : 96)};
     m_object->SetExtent(DVASPECT_CONTENT, &extent);
@@ -246,14 +248,14 @@ void CActiveXUI::SetInheritedVisible(bool visible) {
 }
 
 void CActiveXUI::ApplyAttribute(const wchar_t* name, const wchar_t* value) {
-    if (wcscmp(name, L"clsid") == 0)
-        SetClsidText(value);
-    else if (wcscmp(name, L"modulename") == 0)
-        SetModuleName(value);
-    else if (wcscmp(name, L"delaycreate") == 0)
-        SetDelayCreate(value && wcscmp(value, L"true") == 0);
-    else
-        CControlUI::ApplyAttribute(name, value);
+    if (name == nullptr || value == nullptr) return;
+    using C = CActiveXUI;
+    static constexpr TAttrRow<C> kRows[] = {
+        {L"clsid", [](C& c, const wchar_t* v) { c.SetClsidText(v); }},
+        {L"modulename", [](C& c, const wchar_t* v) { c.SetModuleName(v); }},
+        {L"delaycreate", [](C& c, const wchar_t* v) { c.SetDelayCreate(wcscmp(v, L"true") == 0); }},
+    };
+    if (!ApplyAttrRow(kRows, *this, name, value)) CControlUI::ApplyAttribute(name, value);
 }
 
 void CActiveXUI::Render(HDC dc, const RECT& paint) {

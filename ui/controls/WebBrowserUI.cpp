@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "AttrTable.h"
+#include "BrowserEvents.h"
 #include "WindowManagerUI.h"
 
 namespace Veneer {
@@ -10,9 +11,10 @@ namespace Veneer {
 CWebBrowserUI::CWebBrowserUI() { PresetClsid(CLSID_WebBrowser); }
 
 CWebBrowserUI::~CWebBrowserUI() {
-    // The browser's hooks into this control go before the host closes the object, while the
-    // object can still hear the disconnection.
-    DetachBrowser();
+    // Closing the object may still call the document's UI handler, the command target or the
+    // service provider, all parts of this control: it is closed here, while every part is
+    // alive, not by the host's destructor after them.
+    CWebBrowserUI::ReleaseHostedControl();
 }
 
 const wchar_t* CWebBrowserUI::GetTypeName() const { return L"WebBrowserUI"; }
@@ -56,6 +58,8 @@ void CWebBrowserUI::ReleaseHostedControl() {
 }
 
 void CWebBrowserUI::DetachBrowser() {
+    // The document keeps the UI handler it was given until it is told otherwise.
+    if (m_browser) HookDocumentUIHandler(m_browser, nullptr);
     // A manager whose window has gone may be gone itself when a detached control dies late.
     if (m_acceleratorManager &&
         CWindowManagerUI::GetAllManagers().Find(m_acceleratorManager) >= 0) {

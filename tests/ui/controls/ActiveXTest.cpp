@@ -29,6 +29,7 @@ struct TestModule {
     HMODULE module = LoadLibraryW(kModule);
     LONG Objects() const { return Proc<AxTestCountProc>("AxTestLiveObjects")(); }
     LONG Refs() const { return Proc<AxTestCountProc>("AxTestLiveRefs")(); }
+    LONG RunningLocks() const { return Proc<AxTestCountProc>("AxTestRunningLocks")(); }
     std::wstring Log() const {
         wchar_t buffer[8192];
         Proc<AxTestLogProc>("AxTestLog")(buffer, 8192);
@@ -66,6 +67,7 @@ protected:
         // Every object made in a case is gone with its window: nothing may hold on to one.
         EXPECT_EQ(ctl.Objects(), 0);
         EXPECT_EQ(ctl.Refs(), 0);
+        EXPECT_EQ(ctl.RunningLocks(), 0);
         OleUninitialize();
     }
 
@@ -161,6 +163,7 @@ TEST_F(ActiveXTest, DelayCreateInEitherOrderAndWithoutAManager) {
     ASSERT_TRUE(w.root->Add(loose));
     EXPECT_TRUE(loose->IsCreated());
     EXPECT_EQ(ctl.Objects(), 1);
+    loose->ApplyAttribute(nullptr, L"true");  // a nameless attribute is ignored
     w.root->Remove(loose);
 }
 
@@ -186,6 +189,7 @@ TEST_F(ActiveXTest, WindowlessObjectDrawsAndGetsMouseOnlyWhereItHits) {
     // Activating again (objects may) must not list the control's filter twice.
     BOOL noRedraw = FALSE;
     EXPECT_EQ(ax->GetSite()->OnInPlaceActivateEx(&noRedraw, ACTIVATE_WINDOWLESS), S_OK);
+    EXPECT_EQ(ctl.RunningLocks(), 1);
     ctl.Reset();
     w.Click(POINT{30, 40});  // left half: a hit
     EXPECT_EQ(ctl.Count(down), 1);
@@ -233,6 +237,25 @@ TEST_F(ActiveXTest, WindowlessObjectDrawsAndGetsMouseOnlyWhereItHits) {
     IDispatch* ambient = nullptr;
     EXPECT_EQ(ax->GetSite()->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&ambient)),
               E_NOINTERFACE);
+
+    // The object ends only a capture its control holds: not another window's, also not one
+    // taken from it; and its own capture ends when it is let go.
+    HWND other = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 5, 5, w.hwnd(),
+                                 nullptr, nullptr, nullptr);
+    for (const bool objectHadIt : {false, true}) {
+        if (objectHadIt) {
+            ASSERT_EQ(ctl.SetCapture(TRUE), S_OK);
+        }
+        ::SetCapture(other);
+        EXPECT_EQ(ctl.SetCapture(FALSE), S_OK);
+        EXPECT_EQ(::GetCapture(), other) << objectHadIt;
+    }
+    ::ReleaseCapture();
+    DestroyWindow(other);
+    ASSERT_EQ(ctl.SetCapture(TRUE), S_OK);
+    ASSERT_EQ(::GetCapture(), w.hwnd());
+    ax->ReleaseHostedControl();
+    EXPECT_EQ(::GetCapture(), nullptr);
 }
 
 TEST_F(ActiveXTest, WindowedObjectWindowCoversTheControl) {
@@ -321,6 +344,7 @@ TEST_F(ActiveXTest, SiteAndObjectOutlivingTheControl) {
     EXPECT_TRUE(ctl.Logged(L"SetSite null"));
     EXPECT_EQ(ctl.Objects(), 1);
     EXPECT_EQ(ctl.Refs(), 1);
+    EXPECT_EQ(ctl.RunningLocks(), 0);  // closed: no longer kept running
     object->Release();
     EXPECT_EQ(ctl.Objects(), 0);
     HWND hwnd = nullptr;

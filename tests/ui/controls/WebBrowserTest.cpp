@@ -481,3 +481,34 @@ TEST(WebBrowserControl, LayoutElementsAndFailureRules) {
         EXPECT_FALSE(w.win.Manager().RemoveAcceleratorHandler(web));
     }
 }
+
+// Closing the hosted object may still call the document's UI handler, command target and
+// service provider: the test control, standing in for the document, calls all three while it is
+// closed, and the handler must find the control whole (not a bare ActiveX host any more).
+TEST(WebBrowserControl, HostedObjectClosesWhileTheControlIsWhole) {
+    struct WholeSink : RecordingSink {
+        CControlUI* control = nullptr;
+        STDMETHODIMP HideUI() override {
+            calls.push_back(control->GetTypeName());
+            return S_OK;
+        }
+    } sink;
+    ASSERT_NE(nullptr, LoadLibraryW(L"veneer_axtestctl.dll"));
+    {
+        listtest::ListWindow w;
+        ASSERT_TRUE(w.Open(200, 100,
+                           L"<Window><VerticalLayout><WebBrowser name=\"web\" "
+                           L"modulename=\"veneer_axtestctl.dll\" "
+                           L"clsid=\"{6B1C9E3A-2F4D-4C7B-9A51-3E0D7F2A1B01}\"/>"
+                           L"</VerticalLayout></Window>"));
+        auto* web = w.Find<CWebBrowserUI>(L"web");
+        ASSERT_NE(nullptr, web);
+        sink.control = web;
+        web->SetEventHandler(&sink);
+        IUnknown* document = nullptr;
+        ASSERT_EQ(S_OK, web->QueryHostedControl(IID_IUnknown, reinterpret_cast<void**>(&document)));
+        EXPECT_EQ(S_OK, SetDocumentUIHandler(document, web));
+        document->Release();
+    }
+    EXPECT_EQ((std::vector<std::wstring>{L"WebBrowserUI", L"download:0"}), sink.calls);
+}

@@ -1,7 +1,11 @@
 #include "TestControl.h"
 
+#include <docobj.h>
+#include <downloadmgr.h>
+#include <mshtmhst.h>
 #include <ocidl.h>
 #include <ole2.h>
+#include <servprov.h>
 
 #include <cwchar>
 #include <string>
@@ -10,8 +14,17 @@ namespace {
 
 LONG g_objects = 0;
 LONG g_refs = 0;
+LONG g_runningLocks = 0;
 std::wstring g_log;
 class CTestControl* g_newest = nullptr;
+
+// The document host's identifiers, which the import libraries do not all carry.
+const GUID kIidCustomDoc = {
+    0x3050F3F0, 0x98B5, 0x11CF, {0xBB, 0x82, 0x00, 0xAA, 0x00, 0xBD, 0xCE, 0x0B}};
+const GUID kIidDownloadManager = {
+    0x988934A4, 0x064B, 0x11D3, {0xBB, 0x80, 0x00, 0x10, 0x4B, 0x35, 0xE7, 0xF9}};
+const GUID kCgidDocHostCommandHandler = {
+    0xF38BC242, 0xB950, 0x11D1, {0x89, 0x18, 0x00, 0xC0, 0x4F, 0xC2, 0xC8, 0x36}};
 
 void Record(const wchar_t* text, long value = 0, bool withValue = false) {
     g_log += text;
@@ -38,7 +51,9 @@ class CTestControl final : public IOleObject,
                            public IOleInPlaceObjectWindowless,
                            public IViewObjectEx,
                            public IPersistStreamInit,
-                           public IObjectWithSite {
+                           public IObjectWithSite,
+                           public IRunnableObject,
+                           public ICustomDoc {
 public:
     explicit CTestControl(bool windowed) : m_windowed(windowed) {
         ++g_objects;
@@ -61,6 +76,10 @@ public:
             *out = static_cast<IPersistStreamInit*>(this);
         else if (riid == IID_IObjectWithSite)
             *out = static_cast<IObjectWithSite*>(this);
+        else if (riid == IID_IRunnableObject)
+            *out = static_cast<IRunnableObject*>(this);
+        else if (riid == kIidCustomDoc)
+            *out = static_cast<ICustomDoc*>(this);
         if (*out == nullptr) return E_NOINTERFACE;
         AddRef();
         return S_OK;
@@ -100,6 +119,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE Close(DWORD) override {
         Record(L"Close");
+        CallUIHandler();
         Deactivate();
         return S_OK;
     }
@@ -273,6 +293,24 @@ public:
         return m_site ? m_site->QueryInterface(riid, out) : E_FAIL;
     }
 
+    // IRunnableObject: only the running locks are counted.
+    HRESULT STDMETHODCALLTYPE GetRunningClass(LPCLSID id) override { return GetUserClassID(id); }
+    HRESULT STDMETHODCALLTYPE Run(LPBINDCTX) override { return S_OK; }
+    BOOL STDMETHODCALLTYPE IsRunning() override { return TRUE; }
+    HRESULT STDMETHODCALLTYPE LockRunning(BOOL lock, BOOL) override {
+        g_runningLocks += lock ? 1 : -1;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetContainedObject(BOOL) override { return S_OK; }
+
+    // ICustomDoc: the object stands in for a document that takes its host's UI handler.
+    HRESULT STDMETHODCALLTYPE SetUIHandler(IDocHostUIHandler* handler) override {
+        if (handler) handler->AddRef();
+        if (m_uiHandler) m_uiHandler->Release();
+        m_uiHandler = handler;
+        return S_OK;
+    }
+
     HRESULT SetCaptureThroughSite(BOOL capture) {
         return m_windowlessSite ? m_windowlessSite->SetCapture(capture) : E_UNEXPECTED;
     }
@@ -280,6 +318,7 @@ public:
 private:
     ~CTestControl() {
         Deactivate();
+        SetUIHandler(nullptr);
         if (m_clientSite) m_clientSite->Release();
         if (m_site) m_site->Release();
         --g_objects;
@@ -309,6 +348,29 @@ private:
         return hr;
     }
 
+    // As a closing document may: the UI handler, then its command target and service provider.
+    void CallUIHandler() {
+        if (m_uiHandler == nullptr) return;
+        m_uiHandler->HideUI();
+        IOleCommandTarget* target = nullptr;
+        if (SUCCEEDED(m_uiHandler->QueryInterface(IID_IOleCommandTarget,
+                                                  reinterpret_cast<void**>(&target)))) {
+            VARIANT out;
+            VariantInit(&out);
+            target->Exec(&kCgidDocHostCommandHandler, OLECMDID_SHOWSCRIPTERROR, 0, nullptr, &out);
+            target->Release();
+        }
+        IServiceProvider* services = nullptr;
+        if (SUCCEEDED(m_uiHandler->QueryInterface(IID_IServiceProvider,
+                                                  reinterpret_cast<void**>(&services)))) {
+            IDownloadManager* downloads = nullptr;  // handed out uncounted
+            if (SUCCEEDED(services->QueryService(kIidDownloadManager, kIidDownloadManager,
+                                                 reinterpret_cast<void**>(&downloads))))
+                downloads->Download(nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr, 0);
+            services->Release();
+        }
+    }
+
     void Deactivate() {
         if (m_own) {
             DestroyWindow(m_own);
@@ -336,6 +398,7 @@ private:
     IUnknown* m_site = nullptr;
     IOleInPlaceSiteWindowless* m_windowlessSite = nullptr;
     IOleInPlaceSite* m_inPlaceSite = nullptr;
+    IDocHostUIHandler* m_uiHandler = nullptr;
 };
 
 class CFactory final : public IClassFactory {
@@ -387,6 +450,7 @@ HRESULT WINAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** out) {
 
 LONG WINAPI AxTestLiveObjects() { return g_objects; }
 LONG WINAPI AxTestLiveRefs() { return g_refs; }
+LONG WINAPI AxTestRunningLocks() { return g_runningLocks; }
 
 int WINAPI AxTestLog(wchar_t* buffer, int capacity) {
     if (buffer == nullptr || capacity <= 0) return static_cast<int>(g_log.size());

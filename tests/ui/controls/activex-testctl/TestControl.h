@@ -4,6 +4,8 @@
 #pragma once
 #include <windows.h>
 
+// Both variants also stand in for a document that takes a UI handler: one set when the object is
+// closed is called (with its command target and service provider) during the close.
 // Windowless: draws kTestControlColour, answers hits on the left half of its rectangle only.
 // {6B1C9E3A-2F4D-4C7B-9A51-3E0D7F2A1B01}
 static const CLSID kClsidWindowless = {
@@ -16,7 +18,8 @@ static const CLSID kClsidWindowed = {
 static const COLORREF kTestControlColour = RGB(0x20, 0xC0, 0x40);
 
 extern "C" {
-// Objects alive and references held on them, over every object the module made.
+// Objects alive and references held on them, and running locks held, over every object the
+// module made.
 typedef LONG(WINAPI* AxTestCountProc)();
 // The calls recorded since the last reset, one name a line ("DoVerb -5", "Close", ...).
 typedef int(WINAPI* AxTestLogProc)(wchar_t* buffer, int capacity);
