@@ -265,7 +265,9 @@ LRESULT CRichEditUI::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam, 
             ::ScreenToClient(window, &pt);
         }
         if (!m_host->IsCaptured()) {
-            if (message >= WM_LBUTTONDOWN && message <= WM_RBUTTONDOWN &&
+            // Every press and release, of either button, belongs to the control under the
+            // point, which may be one laid over the editor.
+            if (message >= WM_LBUTTONDOWN && message <= WM_RBUTTONUP &&
                 m_manager->LocateControlAt(pt) != this)
                 return 0;
             RECT client;

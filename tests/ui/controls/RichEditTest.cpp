@@ -7,8 +7,10 @@
 #include <richedit.h>
 #include <textserv.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "ButtonUI.h"
 #include "ListTestWindow.h"
@@ -252,6 +254,37 @@ TEST(RichEditTest, PlainWheelScrollsTheContainerAndCtrlWheelZoomsTheEditor) {
 
     w.Wheel(-WHEEL_DELTA, inside);
     EXPECT_GT(page->GetScrollPos().cy, before) << "the plain wheel scrolls the page";
+}
+
+TEST(RichEditTest, MouseButtonsOverAControlLaidOnTheEditorNeverReachItsText) {
+    struct Recording : CRichEditUI {
+        std::vector<UINT> seen;
+        HRESULT SendToTextServices(UINT msg, WPARAM wParam, LPARAM lParam,
+                                   LRESULT* result) override {
+            seen.push_back(msg);
+            return CRichEditUI::SendToTextServices(msg, wParam, lParam, result);
+        }
+        bool Saw(UINT msg) const { return std::count(seen.begin(), seen.end(), msg) > 0; }
+    };
+    listtest::ListWindow w;
+    ASSERT_TRUE(w.Open(200, 100, L"<Window><VerticalLayout/></Window>"));
+    auto* edit = new Recording;
+    livetest::Place(w.root, edit, RECT{0, 0, 200, 80});
+    livetest::Place(edit, new CControlUI, RECT{100, 0, 200, 80});
+    w.Paint();
+    ASSERT_TRUE(edit->HasTextHost());
+    const POINT cover = {150, 40};
+    for (UINT msg : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN,
+                     WM_RBUTTONUP}) {
+        edit->seen.clear();
+        SendMessageW(w.hwnd(), msg, 0, MAKELPARAM(cover.x, cover.y));
+        // A press on the cover captures the mouse for it: free it for the next case.
+        w.win.Manager().ReleaseCapture();
+        EXPECT_FALSE(edit->Saw(msg)) << "message 0x" << std::hex << msg;
+    }
+    edit->seen.clear();
+    SendMessageW(w.hwnd(), WM_RBUTTONUP, 0, MAKELPARAM(50, 40));
+    EXPECT_TRUE(edit->Saw(WM_RBUTTONUP)) << "a release on the editor's own text";
 }
 
 TEST(RichEditTest, DeletedEditorLeavesNoFilterTimerCaretOrCaptureBehind) {
