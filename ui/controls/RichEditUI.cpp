@@ -70,13 +70,15 @@ void CRichEditUI::InitHook() {
     cs.style = static_cast<LONG>(m_style);
     cs.lpszName = m_text.GetData();
     auto* host = new CTxtWinHost;
+    // The control paints its own background under the text. The services read the back style
+    // once, when they are made, and some never look again on a later change.
+    host->SetTransparent(true);
     if (!host->Init(this, &cs)) {
         // Without text services the control still paints its background and children.
         host->Release();
         return;
     }
     m_host = host;
-    host->SetTransparent(true);
     LRESULT ignored = 0;
     host->GetTextServices()->TxSendMessage(EM_SETEVENTMASK, 0, 0, &ignored);
     host->ActivateInPlace(nullptr);
@@ -263,7 +265,9 @@ LRESULT CRichEditUI::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam, 
             ::ScreenToClient(window, &pt);
         }
         if (!m_host->IsCaptured()) {
-            if (message >= WM_LBUTTONDOWN && message <= WM_RBUTTONDOWN &&
+            // Every press and release, of either button, belongs to the control under the
+            // point, which may be one laid over the editor.
+            if (message >= WM_LBUTTONDOWN && message <= WM_RBUTTONUP &&
                 m_manager->LocateControlAt(pt) != this)
                 return 0;
             RECT client;

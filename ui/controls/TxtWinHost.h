@@ -32,6 +32,8 @@ public:
     void SetFont(HFONT font);
     void SetTextColor(uint32_t argb);
     void SetRichText(bool rich);
+    // Before Init this is the back style the services are made with; afterwards they are
+    // told of the change.
     void SetTransparent(bool transparent);
     HRESULT ActivateInPlace(const RECT* rc);
     bool HandleSetCursor(const RECT* rc, POINT pt);

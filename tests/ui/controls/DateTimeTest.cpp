@@ -136,12 +136,16 @@ TEST(DateTimeTest, PickerKeysAndFocusLossDecideTheText) {
     ASSERT_TRUE(w.WaitClosed(date, picker));
     EXPECT_EQ(std::wstring(date->GetText().GetData()), today);
 
-    // Delete empties the text, and the focus loss that closes the picker leaves it empty.
-    picker = w.OpenPicker(date);
-    ASSERT_NE(picker, nullptr);
-    w.Press(VK_DELETE);
-    ASSERT_TRUE(w.WaitClosed(date, picker));
-    EXPECT_TRUE(date->GetText().IsEmpty());
+    // Delete and Backspace empty the text, and the focus loss that closes the picker leaves
+    // it empty.
+    for (WPARAM key : {VK_BACK, VK_DELETE}) {
+        date->SetText(today.c_str());
+        picker = w.OpenPicker(date);
+        ASSERT_NE(picker, nullptr) << key;
+        w.Press(key);
+        ASSERT_TRUE(w.WaitClosed(date, picker)) << key;
+        EXPECT_TRUE(date->GetText().IsEmpty()) << key;
+    }
 
     // From an empty text the picker starts at today; keys change the date, and a click
     // elsewhere takes what the picker then shows.

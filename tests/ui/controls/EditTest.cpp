@@ -73,6 +73,18 @@ TEST(EditTest, KeysTypedIntoTheNativeWindowReachTheControl) {
     EXPECT_EQ(to, 5u);
     EXPECT_EQ(SendMessageW(hwnd, EM_GETLIMITTEXT, 0, 0), 255);
 
+    // A further click on the open edit, beside its native window, selects it all again and
+    // leaves the keyboard with the same native window.
+    SendMessageW(hwnd, EM_SETSEL, 2, 2);
+    const RECT pos = plain->GetPos();
+    w.Click(POINT{pos.left + 2, pos.top + 2});
+    livetest::PumpFor(100);
+    EXPECT_EQ(w.native(plain), hwnd);
+    EXPECT_EQ(::GetFocus(), hwnd);
+    SendMessageW(hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+    EXPECT_EQ(from, 0u);
+    EXPECT_EQ(to, 5u);
+
     SendMessageW(hwnd, EM_SETSEL, 5, 5);
     w.Type(hwnd, L"xyz");
     EXPECT_EQ(plain->GetText(), L"helloxyz");

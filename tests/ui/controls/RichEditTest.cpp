@@ -7,8 +7,10 @@
 #include <richedit.h>
 #include <textserv.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "ButtonUI.h"
 #include "ListTestWindow.h"
@@ -252,6 +254,33 @@ TEST(RichEditTest, PlainWheelScrollsTheContainerAndCtrlWheelZoomsTheEditor) {
 
     w.Wheel(-WHEEL_DELTA, inside);
     EXPECT_GT(page->GetScrollPos().cy, before) << "the plain wheel scrolls the page";
+}
+
+TEST(RichEditTest, MouseButtonsOverAControlLaidOnTheEditorNeverReachItsText) {
+    struct Recording : CRichEditUI {
+        std::vector<UINT> seen;
+        HRESULT SendToTextServices(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) override {
+            seen.push_back(msg);
+            return CRichEditUI::SendToTextServices(msg, wp, lp, result);
+        }
+    };
+    listtest::ListWindow w;
+    ASSERT_TRUE(w.Open(200, 100, L"<Window><VerticalLayout/></Window>"));
+    auto* edit = new Recording;
+    livetest::Place(w.root, edit, RECT{0, 0, 200, 80});
+    livetest::Place(edit, new CControlUI, RECT{100, 0, 200, 80});
+    w.Paint();
+    ASSERT_TRUE(edit->HasTextHost());
+    auto saw = [&](UINT msg) { return std::count(edit->seen.begin(), edit->seen.end(), msg); };
+    // Each case on its own, the mouse free (a press on the cover captures it for the cover).
+    for (UINT msg : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN,
+                     WM_RBUTTONUP}) {
+        SendMessageW(w.hwnd(), msg, 0, MAKELPARAM(150, 40));
+        w.win.Manager().ReleaseCapture();
+        EXPECT_EQ(saw(msg), 0) << "message 0x" << std::hex << msg;
+    }
+    SendMessageW(w.hwnd(), WM_RBUTTONUP, 0, MAKELPARAM(50, 40));
+    EXPECT_EQ(saw(WM_RBUTTONUP), 1) << "a release on the editor's own text";
 }
 
 TEST(RichEditTest, DeletedEditorLeavesNoFilterTimerCaretOrCaptureBehind) {

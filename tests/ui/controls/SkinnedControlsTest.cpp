@@ -46,6 +46,7 @@ constexpr uint32_t kModeGroup = 0xA02020;
 constexpr uint32_t kChecked = 0x2020A0;
 constexpr uint32_t kThumb = 0xFF8000;
 constexpr uint32_t kDateBk = 0xE0E0FF;
+constexpr uint32_t kNotesBk = 0xFFF0C0;
 
 // The test skin's window; its page buttons switch the tab layout, and every notification is
 // recorded as "type:sender".
@@ -343,6 +344,10 @@ TEST(SkinnedControls, FormTypedIntoWithTextEditDateAndRichEdit) {
     // The rich edit: windowless, so the keys reach it through the window while it has the focus.
     CControlUI* notes = w.Find(L"notes");
     ASSERT_NE(notes, nullptr) << "the RichEdit element was not built";
+    // Its own background shows through the text, before and after typing.
+    const POINT notesEnd = {notes->GetPos().right - 6, notes->GetPos().bottom - 6};
+    shot = ShotWhen(w, notesEnd.x, notesEnd.y, kNotesBk, L"typing-notes-empty.bmp");
+    EXPECT_EQ(shot.At(notesEnd.x, notesEnd.y), kNotesBk) << "rich edit background";
     Click(w, notes);
     ASSERT_TRUE(livetest::PumpUntil([&] { return notes->IsFocused(); }, 3000));
     Type(L"Bring the form");
@@ -354,6 +359,10 @@ TEST(SkinnedControls, FormTypedIntoWithTextEditDateAndRichEdit) {
     EXPECT_EQ(shot.At(dueEnd.x, dueEnd.y), kDateBk) << "the control shows again once closed";
     const RECT dueRect = due->GetPos();
     EXPECT_GT(shot.Count(0x000000, dueRect), 0) << "the date text is drawn";
+    EXPECT_EQ(shot.At(notesEnd.x, notesEnd.y), kNotesBk) << "rich edit background after typing";
+    const RECT notesRect = notes->GetPos();
+    EXPECT_GT(shot.Count(0x000000, notesRect), 0) << "the typed text is drawn";
+    EXPECT_EQ(shot.Count(0xFFFFFF, notesRect), 0) << "nothing filled with the window colour";
 
     ::DestroyWindow(w);
     livetest::PumpUntil([&] { return !::IsWindow(w); }, 3000);

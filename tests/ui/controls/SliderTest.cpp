@@ -54,6 +54,31 @@ TEST(SliderTest, ThumbAndReleasePositionsOfA110PixelTrack) {
     EXPECT_EQ(w.Count(L"valuechanged:s"), notes);
 }
 
+TEST(SliderTest, VerticalThumbAndReleasePositionsOfA110PixelTrack) {
+    listtest::ListWindow w;
+    ASSERT_TRUE(w.Open(80, 150,
+                       L"<Window><HorizontalLayout inset=\"30,20,0,0\"><Slider name=\"v\" "
+                       L"hor=\"false\" width=\"20\" height=\"110\" thumbsize=\"10,10\" "
+                       L"min=\"0\" max=\"100\" value=\"50\"/></HorizontalLayout></Window>"));
+    auto* s = w.Find<CSliderUI>(L"v");
+    ASSERT_NE(s, nullptr);
+    ASSERT_EQ(s->GetPos().top, 20);
+    // The minimum is at the bottom; the thumb is centred across the track.
+    EXPECT_EQ(s->GetThumbRect().left, 35);
+    EXPECT_EQ(s->GetThumbRect().top, 70);
+    struct {
+        int y, value, thumbTop;
+    } const cases[] = {{25, 100, 20}, {125, 0, 120}, {75, 50, 70}, {50, 75, 45}};
+    for (const auto& c : cases) {
+        Drag(w, listtest::Centre(s->GetThumbRect()), POINT{40, c.y});
+        livetest::MouseUp(w.hwnd(), 40, c.y);
+        EXPECT_EQ(s->GetValue(), c.value) << c.y;
+        EXPECT_EQ(s->GetThumbRect().top, c.thumbTop) << c.y;
+        EXPECT_EQ(s->GetThumbRect().bottom, c.thumbTop + 10) << c.y;
+    }
+    EXPECT_EQ(w.Count(L"valuechanged:v"), 4);
+}
+
 TEST(SliderTest, WheelNotchMovesByStepAndReports) {
     listtest::ListWindow w;
     ASSERT_TRUE(w.Open(200, 40, kSliderXml));
