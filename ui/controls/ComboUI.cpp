@@ -164,11 +164,13 @@ bool CComboUI::SetItemIndex(CControlUI* control, int index) {
     if (old < 0) return false;
     if (old == index) return true;
     IListItemUI* selected = m_curSel >= 0 ? AsListItem(GetItemAt(m_curSel)) : nullptr;
-    if (!CContainerUI::SetItemIndex(control, index)) return false;
-    if (m_dropWindow) m_dropWindow->MoveRow(control, index);
-    RenumberRows(old < index ? old : index, old < index ? index : old);
+    // A refused index still moves the row, to the end: the bookkeeping follows where it went.
+    const bool moved = CContainerUI::SetItemIndex(control, index);
+    const int now = GetItemIndex(control);
+    if (m_dropWindow) m_dropWindow->MoveRow(control, now);
+    RenumberRows(old < now ? old : now, old < now ? now : old);
     if (m_curSel >= 0 && selected) m_curSel = selected->GetIndex();
-    return true;
+    return moved;
 }
 
 void CComboUI::DropWindowGone(CComboWnd* window) {

@@ -75,6 +75,9 @@ bool CListUI::SetItemIndex(CControlUI* control, int index) {
 bool CListUI::Add(CControlUI* control) {
     if (control == nullptr) return false;
     if (control->QueryPart(L"ListHeader")) {
+        // A header already among the list's children stays one child: listed twice it would
+        // be deleted twice.
+        if (m_items.Find(control) >= 0) return false;
         CListHeaderUI* header = GetHeader();
         if (control != header && (header == nullptr || header->GetCount() == 0)) {
             if (header) CContainerUI::Remove(header);
@@ -127,6 +130,8 @@ bool CListUI::Remove(CControlUI* control) {
 
 bool CListUI::RemoveAt(int index) { return m_body->RemoveAt(index); }
 void CListUI::RemoveAll() { m_body->RemoveAll(); }
+
+void CListUI::RowLeaving(CControlUI*) {}
 
 void CListUI::RowInserted(int index) {
     if (m_curSel >= index) ++m_curSel;

@@ -75,6 +75,11 @@ public:
     void EnsureVisible(int index);
     void Scroll(int dx, int dy);
 
+protected:
+    // Called by the body before a row leaves it, whichever call removes it: a list whose rows
+    // hold other rows lets go of them here. It must not remove `row` itself.
+    virtual void RowLeaving(CControlUI* row);
+
 private:
     friend class CListBodyUI;
 

@@ -154,8 +154,9 @@ bool CTreeNodeUI::AppendChild(CTreeNodeUI* child) {
     if (!IsNodeType(child) || !CanAdopt(child)) return false;
     AdoptChild(child);
     if (m_treeView) {
+        // After this node's whole subtree, which may end with the last row of the view.
         const int after = LastDescendant()->RowIndexInView();
-        if (m_treeView->AddAt(child, after + 1) < 0) {
+        if (after < 0 || m_treeView->AddAt(child, after + 1) < 0) {
             Unadopt(child);
             return false;
         }
@@ -172,20 +173,20 @@ bool CTreeNodeUI::Add(CControlUI* control) {
 bool CTreeNodeUI::AddAt(CControlUI* control, int index) {
     CTreeNodeUI* node = AsTreeNode(control);
     if (node == nullptr || !CanAdopt(node)) return false;
+    // A child placed before another takes that one's row. One placed after all the others
+    // is listed after this node's whole subtree, found before the child is recorded: the rows
+    // follow the recorded order.
     CTreeNodeUI* existing = ChildAt(index);
+    const int end = m_treeView && !existing ? LastDescendant()->RowIndexInView() + 1 : 0;
     if (existing == nullptr) {
         if (!m_children.Add(node)) return false;
-        if (m_treeView) {
-            const int next = RowIndexInView() + 1;
-            if (next > 0 && next < m_treeView->GetCount())
-                existing = AsTreeNode(m_treeView->GetItemAt(next));
-        }
     } else if (!m_children.InsertAt(index, node)) {
         return false;
     }
     AdoptChild(node);
     if (m_treeView == nullptr) return true;
-    const bool added = existing ? m_treeView->AddAtNode(node, existing) : m_treeView->Add(node);
+    const bool added = existing ? m_treeView->AddAtNode(node, existing)
+                                : end > 0 && m_treeView->AddAt(node, end) >= 0;
     if (!added) {
         // A child the view did not take is no child: it would be listed nowhere.
         const int at = m_children.Find(node);
@@ -215,6 +216,14 @@ bool CTreeNodeUI::RemoveChild(CTreeNodeUI* child) {
 
 void CTreeNodeUI::DropFirstChild() {
     if (!m_children.IsEmpty()) m_children.Remove(0);
+}
+
+void CTreeNodeUI::ForgetChild(CTreeNodeUI* child) {
+    const int at = m_children.Find(child);
+    if (at < 0) return;
+    m_children.Remove(at);
+    child->m_parentNode = nullptr;
+    child->m_treeView = nullptr;
 }
 
 bool CTreeNodeUI::Remove(CControlUI* control) {

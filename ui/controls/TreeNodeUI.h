@@ -82,6 +82,9 @@ public:
     // Drops the first child from the list of children without any other change; used when a
     // child cannot be removed otherwise, so removing all children always ends.
     void DropFirstChild();
+    // Takes `child` out of the list of children and leaves it a free node, touching no row:
+    // for a child whose row leaves the view by a path other than this node's.
+    void ForgetChild(CTreeNodeUI* child);
 
 private:
     // Undoes AdoptChild for a child the view refused.

@@ -116,14 +116,22 @@ bool CTreeViewUI::Add(CTreeNodeUI* node) {
 
 int CTreeViewUI::AddAt(CTreeNodeUI* node, int index) {
     if (!CanList(node)) return -1;
-    if (index < 0 || index >= GetCount()) return -1;
+    // The end of the rows is a place too: a child of the last row goes there.
+    if (index < 0 || index > GetCount()) return -1;
     Attach(node);
     if (!CListUI::AddAt(node, index)) return -1;
     node->SetInView(true);
     node->SetTreeView(this);
-    for (int i = 0; i < node->ChildCount(); ++i)
-        if (CTreeNodeUI* child = node->ChildAt(i)) return AddAt(child, index + 1);
-    return index + 1;
+    // The whole subtree follows in depth-first order: a descendant left out would be recorded
+    // but never shown, and never deleted with the rows.
+    int next = index + 1;
+    for (int i = 0; i < node->ChildCount(); ++i) {
+        CTreeNodeUI* child = node->ChildAt(i);
+        if (child == nullptr) continue;
+        const int after = AddAt(child, next);
+        if (after >= 0) next = after;
+    }
+    return next;
 }
 
 bool CTreeViewUI::AddAtNode(CTreeNodeUI* node, CTreeNodeUI* before) {
@@ -147,6 +155,17 @@ bool CTreeViewUI::RemoveNode(CTreeNodeUI* node) {
     node->SetInView(false);
     CListUI::Remove(node);
     return true;
+}
+
+void CTreeViewUI::RowLeaving(CControlUI* row) {
+    CTreeNodeUI* node = AsTreeNode(row);
+    // A node this view removes itself is out of the view already, its subtree and parent done.
+    if (node == nullptr || !node->IsInView()) return;
+    node->SetInView(false);
+    while (node->HasChildren()) {
+        if (!node->Remove(node->ChildAt(0))) node->DropFirstChild();
+    }
+    if (CTreeNodeUI* parent = node->ParentNode()) parent->ForgetChild(node);
 }
 
 bool CTreeViewUI::Remove(CControlUI* control) {

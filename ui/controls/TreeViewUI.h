@@ -52,7 +52,8 @@ public:
     using CListUI::AddAt;
     virtual bool Add(CTreeNodeUI* node);
     virtual bool AddAtNode(CTreeNodeUI* node, CTreeNodeUI* before);
-    // The row after the last one inserted, or -1; a node is never inserted at the end this way.
+    // Lists the node at `index` (the row count appends it) and its subtree after it; answers
+    // the row after the last one inserted, or -1.
     virtual int AddAt(CTreeNodeUI* node, int index);
     virtual bool RemoveNode(CTreeNodeUI* node);
     virtual bool OnCheckBoxNotify(TNotification* msg);
@@ -70,6 +71,11 @@ public:
     virtual void SetItemHotTextColor(uint32_t color);
     virtual void SetSelItemTextColor(uint32_t color);
     virtual void SetSelItemHotTextColor(uint32_t color);
+
+protected:
+    // A node leaving the rows by any path takes its subtree's rows along and leaves its
+    // parent's children.
+    void RowLeaving(CControlUI* row) override;
 
 private:
     static bool ForwardCheckBox(CTreeViewUI& view, TNotification* msg);

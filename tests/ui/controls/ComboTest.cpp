@@ -282,6 +282,28 @@ TEST(ComboTest, RemovingTheSelectedRowSelectsTheNearestSelectableRow) {
     }
 }
 
+TEST(ComboTest, RowMovedPastTheEndWhileOpenKeepsIndicesSelectionAndPopupInStep) {
+    ComboWindow w;
+    ASSERT_TRUE(w.Open(200, 100, ComboXml(4).c_str()));
+    ASSERT_TRUE(w.combo()->SelectItem(2));
+    CControlUI* selected = w.combo()->GetItemAt(2);
+    ASSERT_TRUE(w.Drop());
+    CControlUI* r0 = w.combo()->GetItemAt(0);
+    EXPECT_FALSE(w.combo()->SetItemIndex(r0, 99)) << "no such place: moved to the end";
+    for (int i = 0; i < w.combo()->GetCount(); ++i)
+        EXPECT_EQ(AsListItem(w.combo()->GetItemAt(i))->GetIndex(), i);
+    EXPECT_EQ(w.combo()->GetItemAt(w.combo()->GetCurSel()), selected);
+    // The popup shows it last, and a click there picks it.
+    const HWND popup = w.popup();
+    livetest::WaitPainted(popup);
+    ASSERT_EQ(w.combo()->GetDropWindow()->GetManager().LocateControlAt(POINT{20, 71}), r0);
+    livetest::MouseMove(popup, 20, 71);
+    livetest::MouseDown(popup, 20, 71);
+    livetest::MouseUp(popup, 20, 71);
+    ASSERT_TRUE(w.WaitClosed());
+    EXPECT_EQ(w.combo()->GetItemAt(w.combo()->GetCurSel()), r0);
+}
+
 TEST(ComboTest, RowRemovedWhileOpenLeavesThePopupAtOnce) {
     ComboWindow w;
     ASSERT_TRUE(w.Open(200, 100, ComboXml(0).c_str()));

@@ -75,6 +75,24 @@ TEST(ListTest, KeysMoveTheSelectionByTheSelectableRows) {
     }
 }
 
+TEST(ListTest, KeysKeepTheSelectedRowInViewInAListTallerThanItsWindow) {
+    listtest::ListWindow w;
+    ASSERT_TRUE(w.Open(300, 100, ListXml(L"vscrollbar=\"true\"", 20).c_str()));
+    auto* list = w.Find<CListUI>(L"list");
+    ASSERT_TRUE(list->SelectItem(0, true));
+    const struct {
+        WPARAM key;
+        int times, selected;
+    } steps[] = {{VK_DOWN, 7, 7}, {VK_UP, 7, 0}, {VK_END, 1, 19}, {VK_HOME, 1, 0}};
+    for (const auto& s : steps) {
+        for (int i = 0; i < s.times; ++i) w.Key(s.key);
+        ASSERT_EQ(list->GetCurSel(), s.selected);
+        const RECT row = list->GetItemAt(s.selected)->GetPos();
+        EXPECT_TRUE(row.top >= 0 && row.bottom <= 100) << "row " << s.selected << " in view";
+        EXPECT_GT(w.Paint().Count(row, 0xC1E3FF), 20 * 250) << "and painted selected";
+    }
+}
+
 TEST(ListTest, WheelScrollsOrMovesTheSelection) {
     struct Case {
         bool scrollSelect;
@@ -347,6 +365,8 @@ TEST(ListTest, RemovedOrReplacedHeaderLeavesNoDanglingPointer) {
     auto* header = new livetest::Poisoned<CListHeaderUI>;
     ASSERT_TRUE(list->Add(header));
     EXPECT_EQ(list->GetHeader(), header);
+    EXPECT_FALSE(list->Add(header) || list->AddAt(header, 0)) << "already in place";
+    EXPECT_EQ(list->CVerticalLayoutUI::GetCount(), 2) << "the header and the body, once each";
     auto* item = new CListHeaderItemUI;
     item->SetDeclaredWidth(80);
     ASSERT_TRUE(list->Add(item));

@@ -1,6 +1,6 @@
 // The tree view in a live window, built from a layout: node size and indentation, collapsing
 // and expanding by double click, check propagation by clicking a check box, subtree removal
-// and the adds the tree refuses.
+// by every path, nodes added from code and the adds the tree refuses.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -182,14 +182,14 @@ TEST(TreeViewTest, RefusesLoopsDuplicatesAndAppendsAfterTheLastRow) {
     EXPECT_EQ(Narrow(w.Rows()), "A A1 A1a N A2 B ");
     EXPECT_EQ(n->GetDotLine()->GetDeclaredWidth(), 34);
 
-    // The last row has no row after it to insert before: the child is not taken.
+    // The last row's child goes to the end of the rows; past the end nothing is taken.
     auto* m = new CTreeNodeUI;
-    EXPECT_FALSE(w.NodeNamed(L"B")->Add(m));
-    EXPECT_FALSE(w.NodeNamed(L"B")->HasChildren());
-    EXPECT_EQ(m->ParentNode(), nullptr);
-    EXPECT_EQ(tree->AddAt(m, tree->GetCount()), -1);
-    EXPECT_EQ(tree->AddAt(m, 0), 1);
-    EXPECT_EQ(Narrow(w.Rows()), " A A1 A1a N A2 B ");  // the unnamed node first
+    EXPECT_TRUE(w.NodeNamed(L"B")->Add(m));
+    EXPECT_EQ(m->ParentNode(), w.NodeNamed(L"B"));
+    auto* loose = new CTreeNodeUI;
+    EXPECT_EQ(tree->AddAt(loose, tree->GetCount() + 1), -1);
+    EXPECT_EQ(tree->AddAt(loose, 0), 1);
+    EXPECT_EQ(Narrow(w.Rows()), " A A1 A1a N A2 B  ");  // the unnamed nodes first and last
 
     // A child recorded under a node outside any view comes in only with that node.
     auto* p = new CTreeNodeUI;
@@ -224,4 +224,42 @@ TEST(TreeViewTest, BuilderPutsControlsInTheRowAndDropsNodesOutsideATree) {
     ASSERT_NE(w.Find<CControlUI>(L"h"), nullptr);
     EXPECT_EQ(w.Find<CControlUI>(L"stray"), nullptr);
     EXPECT_EQ(w.Find<CControlUI>(L"after"), nullptr);
+}
+
+TEST(TreeViewTest, NodesAddedFromCodeAreListedInTheOrderTheyAreRecorded) {
+    TreeWindow w;
+    ASSERT_TRUE(w.Open());
+    auto named = [](const wchar_t* name) {
+        auto* n = new CTreeNodeUI;
+        n->SetName(name);
+        return n;
+    };
+    CTreeNodeUI* p = named(L"P");  // P { P1 { P1a }, P2 }, made before it is listed
+    CTreeNodeUI* p1 = named(L"P1");
+    ASSERT_TRUE(p->Add(p1) && p1->Add(named(L"P1a")) && p->Add(named(L"P2")));
+    CTreeNodeUI* b1 = named(L"B1");
+    EXPECT_TRUE(w.NodeNamed(L"B")->Add(b1) && b1->Add(named(L"B1a"))) << "below the last row";
+    EXPECT_TRUE(w.NodeNamed(L"A")->AddAt(named(L"A3"), 7)) << "past A's children";
+    EXPECT_EQ(w.Tree()->AddAt(p, 0), 4) << "with every descendant";
+    EXPECT_EQ(Narrow(w.Rows()), "P P1 P1a P2 A A1 A1a A2 A3 B B1 B1a ");
+    ASSERT_TRUE(w.Tree()->RemoveNode(p));
+    EXPECT_EQ(Narrow(w.Rows()), "A A1 A1a A2 A3 B B1 B1a ");
+    w.Paint();
+}
+
+TEST(TreeViewTest, RemovalThroughTheListBodyTakesTheSubtreeAndLeavesTheParent) {
+    for (bool byIndex : {false, true}) {
+        TreeWindow w;
+        ASSERT_TRUE(w.Open());
+        CContainerUI* body = w.Tree()->GetList();
+        CTreeNodeUI* a = w.NodeNamed(L"A");
+        ASSERT_TRUE(byIndex ? body->RemoveAt(1) : body->Remove(w.NodeNamed(L"A1")));
+        EXPECT_EQ(Narrow(w.Rows()), "A A2 B ");
+        ASSERT_EQ(a->ChildCount(), 1);
+        livetest::PumpFor(0);  // the removed rows are deleted now
+        w.DoubleClick(listtest::Centre(a->GetPos()));  // collapsing walks A's children
+        EXPECT_EQ(Narrow(w.VisibleRows()), "A B ");
+        ASSERT_TRUE(body->Remove(a));
+        EXPECT_EQ(Narrow(w.Rows()), "B ");
+    }
 }
