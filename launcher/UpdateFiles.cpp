@@ -5,7 +5,6 @@
 #include "ZipReader.h"
 
 #include <windows.h>
-#include <io.h>
 
 #include <algorithm>
 #include <atomic>
@@ -94,9 +93,9 @@ bool IsMissing(DWORD attributes) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-// Failures of the target's side (a file or folder that cannot be made or written), as opposed to an
-// entry whose data is damaged, which no later start can mend.
-bool IsWriteFailure(int code) { return code == kZipNoFile || code == kZipWrite; }
+// Failures a later start may not meet: a file or folder that cannot be made or written, or an
+// archive file that could not be read. An entry whose data fails its checks no later start can mend.
+bool LaterStartMayMend(int code) { return code == kZipNoFile || code == kZipWrite || code == kZipRead; }
 
 // Writes one entry on the calling thread; what it reports goes to out.
 void ApplyEntry(CZipEntryWriter& writer, int index, const PlannedEntry& plan, const std::wstring& root,
@@ -105,6 +104,7 @@ void ApplyEntry(CZipEntryWriter& writer, int index, const PlannedEntry& plan, co
     int code = writer.Get(index, &entry);
     if (code != kZipOk) {
         out.error = code;
+        out.notWritten = LaterStartMayMend(code);
         return;
     }
     // The launcher runs elevated: a name that could reach outside the client's folder, or a
@@ -118,7 +118,10 @@ void ApplyEntry(CZipEntryWriter& writer, int index, const PlannedEntry& plan, co
     bool created = false;
     if (plan.target.directory) {
         code = writer.Extract(index, relative.c_str(), false, created);
-        if (code != kZipOk) out.error = code;
+        if (code != kZipOk) {
+            out.error = code;
+            out.notWritten = LaterStartMayMend(code);
+        }
         return;
     }
     const std::wstring target = root + relative;
@@ -129,7 +132,7 @@ void ApplyEntry(CZipEntryWriter& writer, int index, const PlannedEntry& plan, co
         if (code != kZipOk) {
             ForceDelete(target);
             out.error = code;
-            out.notWritten = IsWriteFailure(code);
+            out.notWritten = LaterStartMayMend(code);
         }
         return;
     }
@@ -139,7 +142,7 @@ void ApplyEntry(CZipEntryWriter& writer, int index, const PlannedEntry& plan, co
         if (code != kZipOk) {
             if (code != kZipNoFile) ForceDelete(target);
             out.error = code;
-            out.notWritten = IsWriteFailure(code);
+            out.notWritten = LaterStartMayMend(code);
         }
         return;
     }
@@ -166,7 +169,7 @@ void ApplyEntry(CZipEntryWriter& writer, int index, const PlannedEntry& plan, co
     }
     ForceDelete(pending);
     out.error = code;
-    out.notWritten = IsWriteFailure(code);
+    out.notWritten = LaterStartMayMend(code);
 }
 
 // Names every entry and checks it before anything is written; unsafe entries are marked.
@@ -235,34 +238,36 @@ void PutHeldFilesInPlace(std::vector<HeldFile>& held) {
 
 }  // namespace
 
-bool GetModuleFolder(std::string& folder) {
-    char path[1024];
-    const DWORD n = GetModuleFileNameA(nullptr, path, sizeof(path));
-    if (n == 0 || n >= sizeof(path)) return false;
-    const std::string full(path, n);
-    const size_t slash = full.rfind('\\');
-    if (slash == std::string::npos) return false;
+// Paths stay UTF-16 throughout: the client's folder may be named in any script, which the ANSI
+// code page cannot always hold.
+bool GetModuleFolder(std::wstring& folder) {
+    wchar_t path[1024];
+    const DWORD n = GetModuleFileNameW(nullptr, path, 1024);
+    if (n == 0 || n >= 1024) return false;
+    const std::wstring full(path, n);
+    const size_t slash = full.rfind(L'\\');
+    if (slash == std::wstring::npos) return false;
     folder = full.substr(0, slash + 1);
     return true;
 }
 
 void CleanTempFiles() {
-    std::string folder;
+    std::wstring folder;
     if (!GetModuleFolder(folder)) return;
-    static const char* const kLeftovers[] = {"temp\\Updater.exe", "temp\\update.td0", "temp\\update.td1",
-                                             "temp\\update.td2",  "temp\\update.td3", "temp\\update.td"};
-    for (const char* name : kLeftovers) DeleteFileA((folder + name).c_str());
-    const std::string pending = folder + "temp\\" + "update.zip";
-    if (_access(pending.c_str(), 0) == 0) {
-        CopyFileA(pending.c_str(), (folder + "update.zip").c_str(), FALSE);
-        DeleteFileA(pending.c_str());
+    static const wchar_t* const kLeftovers[] = {L"temp\\Updater.exe", L"temp\\update.td0", L"temp\\update.td1",
+                                                L"temp\\update.td2",  L"temp\\update.td3", L"temp\\update.td"};
+    for (const wchar_t* name : kLeftovers) DeleteFileW((folder + name).c_str());
+    const std::wstring pending = folder + L"temp\\update.zip";
+    if (GetFileAttributesW(pending.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        CopyFileW(pending.c_str(), (folder + L"update.zip").c_str(), FALSE);
+        DeleteFileW(pending.c_str());
     }
 }
 
-void ApplyUpdateZip() {
+void ApplyUpdateZip(ZipFileReader read) {
     if (GetFileAttributesW(L"update.zip") == INVALID_FILE_ATTRIBUTES) return;
     ApplyState state;
-    HZIPARCHIVE zip = OpenZipArchive(L"update.zip");
+    HZIPARCHIVE zip = OpenZipArchive(L"update.zip", read);
     if (zip != nullptr) {
         state.root = CurrentFolder();
         TZipEntryInfo summary;

@@ -53,8 +53,9 @@ bool Source::ReadAt(uint64_t pos, void* out, DWORD size) {
             at.Offset = static_cast<DWORD>(pos);
             at.OffsetHigh = static_cast<DWORD>(pos >> 32);
             DWORD got = 0;
-            if (!ReadFile(file, window.data(), static_cast<DWORD>(want), &got, &at) || got == 0) {
-                readError = true;
+            const BOOL ok = read(file, window.data(), static_cast<DWORD>(want), &got, &at);
+            if (!ok || got == 0) {
+                readError = !ok && GetLastError() != ERROR_HANDLE_EOF;
                 windowLength = 0;
                 return false;
             }
@@ -104,9 +105,10 @@ bool Archive::FindEndRecord(uint64_t size, uint64_t& position) {
     return false;
 }
 
-int Archive::Open(HANDLE file, bool ownsHandle) {
+int Archive::Open(HANDLE file, bool ownsHandle, FileReader read) {
     source_.file = file;
     source_.ownsHandle = ownsHandle;
+    source_.read = read;
     const DWORD here = SetFilePointer(file, 0, nullptr, FILE_CURRENT);
     source_.seekable = here != INVALID_SET_FILE_POINTER;
     source_.baseOffset = source_.seekable ? here : 0;
@@ -241,7 +243,7 @@ int Archive::OpenEntryStream(const char* password) {
 
 int EntryReader::CheckLocalHeader(const CentralHeader& header, LocalHeaderInfo& info) {
     unsigned char h[kLocalHeaderSize];
-    if (!ReadAt(header.localHeaderOffset, h, kLocalHeaderSize)) return kErrno;
+    if (!ReadAt(header.localHeaderOffset, h, kLocalHeaderSize)) return ReadFailure();
     if (Le32(h) != kLocalSignature) return kBadZipFile;
     const uint16_t flags = Le16(h + 6);
     const uint16_t method = Le16(h + 8);
@@ -262,7 +264,8 @@ int EntryReader::CheckLocalHeader(const CentralHeader& header, LocalHeaderInfo& 
 int EntryReader::Open(const CentralHeader& header, const char* password) {
     Close();
     LocalHeaderInfo local;
-    if (CheckLocalHeader(header, local) != kOk) return kBadZipFile;
+    const int checked = CheckLocalHeader(header, local);
+    if (checked != kOk) return checked == kErrno ? kErrno : kBadZipFile;
     std::unique_ptr<EntryStream> s(new (std::nothrow) EntryStream);
     if (!s) return kInternalError;
     s->method = header.method;
@@ -300,7 +303,7 @@ int EntryReader::Read(void* out, unsigned size) {
         }
         if (s.inputAvailable == 0 && s.compressedLeft > 0) {
             const DWORD n = static_cast<DWORD>(std::min<uint64_t>(s.compressedLeft, kBufferSize));
-            if (!ReadAt(s.readPos, s.input, n)) return kErrno;
+            if (!ReadAt(s.readPos, s.input, n)) return ReadFailure();
             s.readPos += n;
             s.compressedLeft -= n;
             if (s.encrypted) {

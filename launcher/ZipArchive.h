@@ -37,6 +37,9 @@ const DWORD kBufferSize = 16384;
 const int kMaxNameBytes = 260;
 const DWORD kReadWindow = 256 * 1024;
 
+// Reads the archive file: the system's ReadFile, or a function with its contract.
+typedef decltype(&::ReadFile) FileReader;
+
 // One reader's view of the archive file. Reads are positional, so several Sources (one per
 // thread that unpacks) can share the archive's one handle.
 struct Source {
@@ -44,6 +47,9 @@ struct Source {
     bool seekable = false;
     bool ownsHandle = false;
     HANDLE file = INVALID_HANDLE_VALUE;
+    FileReader read = &::ReadFile;
+    // Why the last read failed: true when the file could not be read (a network share that
+    // dropped, say), false when it ended before the bytes asked for (an archive cut short).
     bool readError = false;
     uint64_t baseOffset = 0;
     // The last block read from the file.
@@ -122,11 +128,15 @@ public:
     // Bytes in front of the archive, added to every offset the directory gives.
     void SetPrefix(uint64_t prefix) { prefix_ = prefix; }
     bool ReadAt(uint64_t pos, void* out, DWORD size) { return source_.ReadAt(prefix_ + pos, out, size); }
+    // After a failed ReadAt: kErrno when the file could not be read, kBadZipFile when it ended.
+    int ReadFailure() const { return source_.readError ? kErrno : kBadZipFile; }
+    // kErrno or kBadZipFile as ReadFailure when the header cannot be read.
     int CheckLocalHeader(const CentralHeader& header, LocalHeaderInfo& info);
 
+    // kErrno when the file could not be read, kBadZipFile when the local header does not match.
     int Open(const CentralHeader& header, const char* password);
     // Fills out with up to size bytes of the entry: a count, 0 at the end (see ended) or when
-    // nothing more can be read, or a negative result.
+    // nothing more can be read, or a negative result (kErrno: the file could not be read).
     int Read(void* out, unsigned size);
     bool ended() const { return stream_ && stream_->ended; }
     bool open() const { return stream_ != nullptr; }
@@ -146,8 +156,8 @@ public:
     Archive(const Archive&) = delete;
     Archive& operator=(const Archive&) = delete;
 
-    // Takes the file handle (closed with the archive when ownsHandle).
-    int Open(HANDLE file, bool ownsHandle);
+    // Takes the file handle (closed with the archive when ownsHandle), read through read.
+    int Open(HANDLE file, bool ownsHandle, FileReader read = &::ReadFile);
 
     uint32_t entryCount() const { return entryCount_; }
     uint32_t currentEntry() const { return entryNumber_; }
@@ -176,6 +186,7 @@ public:
     // the bytes of the entry whose local header lies at that offset end (the next local header or
     // the directory; as a file offset).
     HANDLE file() const { return source_.file; }
+    FileReader reader() const { return source_.read; }
     uint64_t prefix() const { return prefix_; }
     uint64_t SpanEnd(uint32_t localHeaderOffset) const;
 

@@ -135,6 +135,10 @@ bool IsAbsolute(const std::wstring& p) {
     return (!p.empty() && (p[0] == L'/' || p[0] == L'\\')) || (p.size() >= 2 && p[1] == L':');
 }
 
+// A file that could not be read (kErrno) is the file's failure, which another try may not meet;
+// anything else is the entry's own, given as otherwise.
+int ReaderCode(int result, int otherwise) { return result == lumora::zip::kErrno ? kZipRead : otherwise; }
+
 int ZipHandleCheck(HZIPARCHIVE zip) {
     if (zip == nullptr) return kZipArgs;
     if (zip->kind != kReaderKind) return kZipWrongKind;
@@ -173,7 +177,7 @@ public:
     CZipReader(const CZipReader&) = delete;
     CZipReader& operator=(const CZipReader&) = delete;
 
-    int Open(const wchar_t* fileName);
+    int Open(const wchar_t* fileName, ZipFileReader read);
     int Get(int index, TZipEntryInfo* info);
     int Peek(int index, TZipEntryInfo* info);
     int Extract(int index, const wchar_t* name);
@@ -191,6 +195,7 @@ private:
     // Copies one entry's central header and name; any thread.
     int Header(int index, lumora::zip::CentralHeader& header, std::string& name, bool& nameFits);
     // Many entries share a folder: once made, it is not looked up again for this archive.
+    // Any thread.
     void EnsureFolderOnce(const std::wstring& folder, bool absolute);
 
     std::unique_ptr<Archive> archive_;
@@ -203,7 +208,7 @@ private:
     std::unordered_set<std::wstring> ensuredFolders_;
 };
 
-int CZipReader::Open(const wchar_t* fileName) {
+int CZipReader::Open(const wchar_t* fileName, ZipFileReader read) {
     if (archive_) return kZipAlreadyOpen;
     const DWORD n = GetCurrentDirectoryW(MAX_PATH, root_);
     if (n == 0 || n >= MAX_PATH - 1) return kZipNoFile;
@@ -215,7 +220,8 @@ int CZipReader::Open(const wchar_t* fileName) {
                               nullptr);
     if (file == INVALID_HANDLE_VALUE) return kZipNoFile;
     std::unique_ptr<Archive> archive(new Archive);
-    if (archive->Open(file, true) != lumora::zip::kOk) return kZipNoFile;  // the archive closes the file
+    // The archive closes the file when it fails.
+    if (archive->Open(file, true, read) != lumora::zip::kOk) return kZipNoFile;
     archive_ = std::move(archive);
     cursor_.reset(new EntryCursor(*this, archive_->entries(), nullptr));
     return kZipOk;
@@ -231,9 +237,13 @@ int CZipReader::Header(int index, lumora::zip::CentralHeader& header, std::strin
 }
 
 void CZipReader::EnsureFolderOnce(const std::wstring& folder, bool absolute) {
-    // Made under the lock: a thread that finds the folder listed must find it on disk too.
+    // Every folder, of a folder entry or a file's, is made under this one lock: a thread that
+    // finds the folder listed must find it on disk too, and two threads making "Data" and "data"
+    // side by side would make two folders on a file system that tells case apart.
+    std::wstring key = folder;
+    while (!key.empty() && (key.back() == L'\\' || key.back() == L'/')) key.pop_back();
     std::lock_guard<std::mutex> lock(foldersLock_);
-    if (ensuredFolders_.insert(folder).second) EnsureDirectory(absolute ? nullptr : root_, folder.c_str());
+    if (ensuredFolders_.insert(key).second) EnsureDirectory(absolute ? nullptr : root_, folder.c_str());
 }
 
 int CZipReader::Get(int index, TZipEntryInfo* info) {
@@ -294,10 +304,11 @@ int EntryCursor::Get(int index, TZipEntryInfo* info) {
     // A thread of its own reads just this entry's bytes: the local header, extra field and data.
     if (ownSource_ != nullptr) ownSource_->readLimit = reader_.archive_->SpanEnd(h.localHeaderOffset);
     LocalHeaderInfo local;
-    if (entries_.CheckLocalHeader(h, local) != lumora::zip::kOk) return kZipCorrupt;
+    const int checked = entries_.CheckLocalHeader(h, local);
+    if (checked != lumora::zip::kOk) return ReaderCode(checked, kZipCorrupt);
     std::vector<unsigned char> extra(local.extraLength);
     if (!extra.empty() && !entries_.ReadAt(local.extraOffset, extra.data(), static_cast<DWORD>(extra.size())))
-        return kZipRead;
+        return ReaderCode(entries_.ReadFailure(), kZipCorrupt);
 
     TZipEntryInfo e{};
     e.index = index;
@@ -329,7 +340,7 @@ int EntryCursor::Extract(int index, const wchar_t* name, DWORD creation, bool& c
 
     const std::wstring target = name;
     if (e.attributes & FILE_ATTRIBUTE_DIRECTORY) {
-        EnsureDirectory(IsAbsolute(target) ? nullptr : reader_.root_, target.c_str());
+        reader_.EnsureFolderOnce(target, IsAbsolute(target));
         return kZipOk;
     }
     const size_t cut = target.find_last_of(L"/\\");
@@ -341,7 +352,8 @@ int EntryCursor::Extract(int index, const wchar_t* name, DWORD creation, bool& c
     if (path.size() >= MAX_PATH) return kZipNoFile;
 
     const int opened = entries_.Open(h, reader_.password_);
-    if (opened != lumora::zip::kOk) return opened == lumora::zip::kBadZipFile ? kZipCorrupt : kZipFlate;
+    if (opened != lumora::zip::kOk)
+        return ReaderCode(opened, opened == lumora::zip::kBadZipFile ? kZipCorrupt : kZipFlate);
     reader_.EnsureFolderOnce(folder, absolute);
     lumora::UniqueHandle out(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, creation, e.attributes, nullptr));
     if (!out.valid()) {
@@ -371,7 +383,7 @@ int EntryCursor::Extract(int index, const wchar_t* name, DWORD creation, bool& c
             break;
         }
         if (n <= 0) {
-            code = kZipFlate;
+            code = ReaderCode(n, kZipFlate);
             break;
         }
     }
@@ -393,6 +405,7 @@ CZipEntryWriter::CZipEntryWriter(HZIPARCHIVE zip) {
     reader_ = zip->reader;
     state_.reset(new State(*reader_));
     state_->source.file = reader_->archive_->file();
+    state_->source.read = reader_->archive_->reader();
     state_->entries.SetPrefix(reader_->archive_->prefix());
 }
 
@@ -413,9 +426,9 @@ int CZipEntryWriter::Extract(int index, const wchar_t* name, bool onlyNew, bool&
     return state_->cursor.Extract(index, name, onlyNew ? CREATE_NEW : CREATE_ALWAYS, created);
 }
 
-HZIPARCHIVE OpenZipArchive(const wchar_t* fileName) {
+HZIPARCHIVE OpenZipArchive(const wchar_t* fileName, ZipFileReader read) {
     std::unique_ptr<CZipReader> reader(new CZipReader);
-    const int code = reader->Open(fileName);
+    const int code = reader->Open(fileName, read);
     SetZipLastError(code);
     if (code != kZipOk) return nullptr;
     return new ZipArchiveHandle{kReaderKind, reader.release()};

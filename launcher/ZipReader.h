@@ -12,7 +12,7 @@ enum : int {
     kZipNoFile = 0x200,        // opening the archive, or creating the target file, failed
     kZipWrite = 0x400,         // writing the target file failed
     kZipCorrupt = 0x700,       // an entry's local header does not match its central header
-    kZipRead = 0x800,          // reading a local extra field failed, or the archive cannot be positioned
+    kZipRead = 0x800,          // the archive file could not be read (the file's failure, not its data's)
     kZipPassword = 0x1000,     // wrong or missing password
     kZipArgs = 0x10000,        // no handle, or an index out of range
     kZipWrongKind = 0x80000,   // the handle is not one of this reader's
@@ -39,9 +39,12 @@ struct ZipArchiveHandle {
 };
 typedef ZipArchiveHandle* HZIPARCHIVE;
 
+// Reads the archive file: the system's ReadFile, or a function with its contract.
+typedef decltype(&::ReadFile) ZipFileReader;
+
 // Opens a zip file; null when it is missing or not a readable single-disk archive. The
-// extraction root is the current directory at this moment.
-HZIPARCHIVE OpenZipArchive(const wchar_t* fileName);
+// extraction root is the current directory at this moment. Every read of the file goes through read.
+HZIPARCHIVE OpenZipArchive(const wchar_t* fileName, ZipFileReader read = &::ReadFile);
 // Index -1 gives the number of entries in info->index.
 int GetZipEntry(HZIPARCHIVE zip, int index, TZipEntryInfo* info);
 // The record of GetZipEntry from the central directory alone: name, attributes and sizes (the

@@ -174,6 +174,46 @@ TEST_F(ApplyUpdate, UnreadableArchivesTouchNothing) {
     }
 }
 
+// Reads that start in [g_dropFrom, g_dropTo) of the archive fail as on a network share that
+// dropped; a read running into that range ends short before it.
+uint64_t g_dropFrom = 0, g_dropTo = 0;
+BOOL WINAPI DroppingRead(HANDLE file, LPVOID out, DWORD size, LPDWORD got, LPOVERLAPPED at) {
+    const uint64_t pos = at->Offset | (static_cast<uint64_t>(at->OffsetHigh) << 32);
+    if (pos >= g_dropFrom && pos < g_dropTo) {
+        *got = 0;
+        SetLastError(ERROR_NETNAME_DELETED);
+        return FALSE;
+    }
+    if (pos < g_dropFrom && pos + size > g_dropFrom) size = static_cast<DWORD>(g_dropFrom - pos);
+    return ReadFile(file, out, size, got, at);
+}
+
+TEST_F(ApplyUpdate, AnArchiveThatCannotBeReadIsKeptForTheNextStart) {
+    std::string zip;
+    ASSERT_TRUE(testutil::ReadBytes(ZipPath(L"basic.zip"), zip));
+    const uint64_t name = zip.find("deflated.txt"), header = name - 30, data = name + 12;
+    const uint64_t next = zip.find("PK\x03\x04", data);
+    struct Case {
+        const char* what;
+        uint64_t from, to;
+    };
+    for (const Case c :
+         {Case{"at the entry's header", header, data}, Case{"part-way through its data", data + 30, next}}) {
+        SCOPED_TRACE(c.what);
+        g_dropFrom = c.from;
+        g_dropTo = c.to;
+        Put(L"deflated.txt", "old\n");
+        ASSERT_TRUE(testutil::CopyTo(ZipPath(L"basic.zip"), client_ + L"\\update.zip"));
+        ApplyUpdateZip(&DroppingRead);
+        Tree expected = kBasic;
+        expected[L"deflated.txt"] = "old\n";
+        expected[L"update.zip"] = zip;
+        EXPECT_EQ(Client(), expected);
+        ApplyUpdateZip();
+        EXPECT_EQ(Client(), kBasic);
+    }
+}
+
 TEST_F(ApplyUpdate, AFileReleasedWhileWaitedForIsReplacedInTheSameRun) {
     Put(L"top.txt", "old top\n");
     ASSERT_TRUE(testutil::CopyTo(ZipPath(L"basic.zip"), client_ + L"\\update.zip"));
@@ -181,7 +221,7 @@ TEST_F(ApplyUpdate, AFileReleasedWhileWaitedForIsReplacedInTheSameRun) {
     lumora::UniqueHandle held(CreateFileW((client_ + L"\\top.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                           FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(held.valid());
-    std::thread apply(ApplyUpdateZip);
+    std::thread apply([] { ApplyUpdateZip(); });
     // The archive's last entry is written once the held first one has been tried.
     const bool passed = testutil::WaitForFile(client_ + L"\\中文目录\\文件.txt", 15000);
     held.reset();
@@ -285,6 +325,18 @@ TEST_F(ApplyUpdate, EntriesNamingTheSameFileLandInTheirOrder) {
         {{{L"prog~1.txt", false}, {L"program.txt", false}}, true},  // a short name may be either
     };
     for (const Case& c : cases) EXPECT_EQ(lumora::EntryTargetsOverlap(c.targets), c.overlap) << &c - cases;
+}
+
+// Each folder entry "Dnnn/" is followed by "dnnn/x.dll": two writers make the one folder at once.
+TEST_F(ApplyUpdate, AFolderSpeltTwoWaysIsMadeOnce) {
+    Apply(L"folder-case.zip");
+    size_t folders = 0, files = 0;
+    for (const auto& f : Client()) {
+        if (f.second == "<dir>") ++folders;
+        if (f.second == Body("x.dll")) ++files;
+    }
+    EXPECT_EQ(folders, 200u);
+    EXPECT_EQ(files, 200u);
 }
 
 TEST_F(ApplyUpdate, LargeEntriesGoThroughBoundedBuffers) {

@@ -124,7 +124,7 @@ protected:
         Prompt local;
         std::thread driver;
         if (button != 0) driver = std::thread([&] { AnswerPrompt(button, 30000, prompt ? *prompt : local, stop); });
-        testutil::RunResult r = testutil::Run(app_ / L"lumoraLaunch.exe", args, 60000, {env});
+        testutil::RunResult r = testutil::Run(launcherDir_ + L"\\lumoraLaunch.exe", args, 60000, {env});
         stop = true;
         if (driver.joinable()) driver.join();
         return r;
@@ -139,6 +139,7 @@ protected:
     }
 
     testutil::TempDir app_{L"launch"};
+    std::wstring launcherDir_ = app_.path();  // where RunLauncher starts the launcher
     std::unique_ptr<testutil::ChildProcess> running_;
 };
 
@@ -252,46 +253,58 @@ TEST_F(Launcher, ARunningClientIsRestartedOrGivenTheUrl) {
     }
 }
 
+// In the test folder itself, and in one named in scripts no single ANSI code page holds.
 TEST_F(Launcher, StartUpCleansTempAppliesTheUpdateAndRegistersTheScheme) {
     const wchar_t* leftovers[] = {L"Updater.exe", L"update.td0", L"update.td1", L"update.td2",
                                   L"update.td3",  L"update.td"};
-    ASSERT_TRUE(testutil::MakeDirs(app_ / L"temp"));
-    for (const wchar_t* name : leftovers) ASSERT_TRUE(testutil::WriteBytes(app_ / (L"temp\\" + std::wstring(name)), "x"));
-    ASSERT_TRUE(testutil::WriteBytes(app_ / L"temp\\keep.txt", "not the updater's"));
-    ASSERT_TRUE(testutil::CopyTo(ZipPath(L"basic.zip"), app_ / L"temp\\update.zip"));
-    ASSERT_TRUE(testutil::WriteBytes(app_ / L"top.txt", "old top\n"));
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, L"nembrisk");
+    for (const wchar_t* sub : {L"", L"\\更新 업데이트 Mise à jour"}) {
+        const std::wstring app = app_.path() + sub;
+        SCOPED_TRACE(testutil::Narrow(app));
+        launcherDir_ = app;
+        ASSERT_TRUE(testutil::MakeDirs(app + L"\\temp"));
+        for (const wchar_t* exe : {L"\\lumoraLaunch.exe", L"\\lumora.exe"}) {
+            if (*sub) ASSERT_TRUE(testutil::CopyTo(app_.path() + exe, app + exe));
+        }
+        for (const wchar_t* name : leftovers) ASSERT_TRUE(testutil::WriteBytes(app + L"\\temp\\" + name, "x"));
+        ASSERT_TRUE(testutil::WriteBytes(app + L"\\temp\\keep.txt", "not the updater's"));
+        ASSERT_TRUE(testutil::CopyTo(ZipPath(L"basic.zip"), app + L"\\temp\\update.zip"));
+        ASSERT_TRUE(testutil::WriteBytes(app + L"\\top.txt", "old top\n"));
+        RegDeleteTreeW(HKEY_CLASSES_ROOT, L"nembrisk");
+        DeleteFileW((app_ / L"started.ready").c_str());
 
-    const testutil::RunResult r = RunLauncher(L"");
-    EXPECT_EQ(r.exitCode, 0u);
-    EXPECT_NE(Started(), "");
+        const testutil::RunResult r = RunLauncher(L"\"nembrisk://room/7\"");
+        EXPECT_EQ(r.exitCode, 0u);
+        const std::string started = Started();
+        EXPECT_TRUE(EndsWith(started, " room/7\"")) << started;
+        KillProcessesByName(kClientImage);
 
-    Tree temp = ListTree(app_ / L"temp");
-    EXPECT_EQ(temp, (Tree{{L"keep.txt", "not the updater's"}}));
-    EXPECT_EQ(GetFileAttributesW((app_ / L"update.zip").c_str()), INVALID_FILE_ATTRIBUTES);
-    std::string top, chinese;
-    testutil::ReadBytes(app_ / L"top.txt", top);
-    testutil::ReadBytes(app_ / L"中文目录\\文件.txt", chinese);
-    EXPECT_EQ(top, Body("top.txt"));
-    EXPECT_EQ(chinese, Body(testutil::Narrow(L"中文目录/文件.txt")));
+        Tree temp = ListTree(app + L"\\temp");
+        EXPECT_EQ(temp, (Tree{{L"keep.txt", "not the updater's"}}));
+        EXPECT_EQ(GetFileAttributesW((app + L"\\update.zip").c_str()), INVALID_FILE_ATTRIBUTES);
+        std::string top, chinese;
+        testutil::ReadBytes(app + L"\\top.txt", top);
+        testutil::ReadBytes(app + L"\\中文目录\\文件.txt", chinese);
+        EXPECT_EQ(top, Body("top.txt"));
+        EXPECT_EQ(chinese, Body(testutil::Narrow(L"中文目录/文件.txt")));
 
-    // The scheme's command: the launcher's path quoted, "%1" quoted, the whole 260-character buffer.
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_CLASSES_ROOT, L"nembrisk\\shell\\open\\command", 0, KEY_QUERY_VALUE, &key),
-              ERROR_SUCCESS);
-    wchar_t value[400] = {};
-    DWORD type = 0, size = sizeof(value);
-    EXPECT_EQ(RegQueryValueExW(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &size), ERROR_SUCCESS);
-    DWORD values = 0;
-    RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
-                     nullptr);
-    RegCloseKey(key);
-    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(size, 520u);
-    EXPECT_EQ(values, 1u);
-    const std::wstring expected = L"\"" + (app_ / L"lumoraLaunch.exe") + L"\" \"%1\"";
-    EXPECT_EQ(_wcsicmp(value, expected.c_str()), 0) << testutil::Narrow(value);
-    for (size_t i = expected.size(); i < 260; ++i) ASSERT_EQ(value[i], L'\0') << i;
+        // The scheme's command: the launcher's path quoted, "%1" quoted, the whole 260-character buffer.
+        HKEY key = nullptr;
+        ASSERT_EQ(RegOpenKeyExW(HKEY_CLASSES_ROOT, L"nembrisk\\shell\\open\\command", 0, KEY_QUERY_VALUE, &key),
+                  ERROR_SUCCESS);
+        wchar_t value[400] = {};
+        DWORD type = 0, size = sizeof(value);
+        EXPECT_EQ(RegQueryValueExW(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &size), ERROR_SUCCESS);
+        DWORD values = 0;
+        RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
+                         nullptr);
+        RegCloseKey(key);
+        EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+        EXPECT_EQ(size, 520u);
+        EXPECT_EQ(values, 1u);
+        const std::wstring expected = L"\"" + app + L"\\lumoraLaunch.exe\" \"%1\"";
+        EXPECT_EQ(_wcsicmp(value, expected.c_str()), 0) << testutil::Narrow(value);
+        for (size_t i = expected.size(); i < 260; ++i) ASSERT_EQ(value[i], L'\0') << i;
+    }
     RegDeleteTreeW(HKEY_CLASSES_ROOT, L"nembrisk");
 }
 

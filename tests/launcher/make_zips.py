@@ -212,6 +212,10 @@ os.remove(os.path.join(out, "many-src.zip"))
 write(os.path.join(out, "duplicates.zip"),
       [(info("dup/x.txt" if i in (3, 15) else "dup/f%02d.txt" % i), body("dup %d" % i, 1 + i)) for i in range(20)])
 
+# Folder entries each followed by a file in the same folder spelt in lower case.
+write(os.path.join(out, "folder-case.zip"),
+      [e for i in range(200) for e in ((info("D%03d/" % i), b""), (info("d%03d/x.dll" % i), body("x.dll")))])
+
 # Entries far larger than any buffer: 32 MiB of zeros each, a few KiB packed.
 with zipfile.ZipFile(os.path.join(out, "large.zip"), "w", zipfile.ZIP_DEFLATED) as z:
     for i in range(4):

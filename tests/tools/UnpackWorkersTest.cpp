@@ -156,4 +156,44 @@ TEST(UnpackWorkers, CollidingNamesKeepArchiveOrder) {
     EXPECT_EQ(launchertest::ListTree(dir / L"out")[L"d3\\f3.bin"], items[3].data);
 }
 
+// Spellings the file system takes for one name, on two entries side by side: a large file, then
+// a small one under the other spelling that must replace it.
+TEST(UnpackWorkers, SpellingsOfOneNameKeepArchiveOrder) {
+    testutil::TempDir dir(L"spell");
+    // The short name the file system gives this long one.
+    ASSERT_TRUE(testutil::WriteBytes(dir / L"longfilename.txt", "x"));
+    wchar_t shortPath[MAX_PATH] = {};
+    ASSERT_GT(GetShortPathNameW((dir / L"longfilename.txt").c_str(), shortPath, MAX_PATH), 0u);
+    const std::string shortName = testutil::Narrow(wcsrchr(shortPath, L'\\') + 1);
+    ASSERT_NE(shortName, "longfilename.txt");
+    for (const std::string& second : {std::string("longfilename.txt."), std::string("longfilename.txt "), shortName}) {
+        SCOPED_TRACE(second);
+        std::vector<Item> items = ManyFiles();
+        items.insert(items.begin() + 100, {Item{"d1/longfilename.txt", std::string(4 << 20, 'a')},
+                                           Item{"d1/" + second, "second"}});
+        testutil::RemoveTree(dir / L"out");
+        ASSERT_TRUE(testutil::MakeDirs(dir / L"out"));
+        ASSERT_TRUE(testutil::WriteBytes(dir / L"a.zip", MakeZip(items)));
+        EXPECT_EQ(ExtractZipToDir((dir / L"a.zip").c_str(), (dir / L"out").c_str(), 0), 0);
+        std::string text;
+        EXPECT_TRUE(testutil::ReadBytes(dir / L"out\\d1\\longfilename.txt", text));
+        EXPECT_TRUE(text == "second") << text.substr(0, 16);
+    }
+}
+
+// Each folder entry "Dnnn/" is followed by "dnnn/x.dll": two workers make the one folder at once.
+TEST(UnpackWorkers, AFolderSpeltTwoWaysIsMadeOnce) {
+    testutil::TempDir dir(L"fcase");
+    std::vector<Item> items;
+    for (int i = 0; i < 200; ++i) {
+        const std::string n = std::to_string(1000 + i);
+        items.push_back(Item{"D" + n + "/", ""});
+        items.push_back(Item{"d" + n + "/x.dll", "x"});
+    }
+    ASSERT_TRUE(testutil::WriteBytes(dir / L"a.zip", MakeZip(items)));
+    ASSERT_TRUE(testutil::MakeDirs(dir / L"out"));
+    EXPECT_EQ(ExtractZipToDir((dir / L"a.zip").c_str(), (dir / L"out").c_str(), 0), 0);
+    EXPECT_EQ(launchertest::ListTree(dir / L"out").size(), 400u);
+}
+
 }  // namespace

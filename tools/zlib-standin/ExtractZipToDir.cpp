@@ -274,13 +274,31 @@ std::wstring FoldCase(const std::wstring& name) {
     return folded;
 }
 
+// One spelling for the names the system takes as the same: letters in either case, and parts
+// whose trailing dots and blanks it drops.
+std::wstring SameNameKey(const std::wstring& name) {
+    std::wstring key;
+    size_t start = 0;
+    for (;;) {
+        const size_t sep = name.find(L'\\', start);
+        std::wstring part = name.substr(start, sep == std::wstring::npos ? std::wstring::npos : sep - start);
+        while (!part.empty() && (part.back() == L'.' || part.back() == L' ')) part.pop_back();
+        key += (start > 0 ? L"\\" : L"") + part;
+        if (sep == std::wstring::npos) break;
+        start = sep + 1;
+    }
+    return FoldCase(key);
+}
+
 // Entries are unpacked side by side only when no two of them can touch the same path: no name
 // twice, and no file where another entry needs a folder. Otherwise archive order decides what
 // stays, and the archive is unpacked in that order.
 bool NamesIndependent(const std::vector<Entry>& entries) {
     std::set<std::wstring> files, folders;
     for (const Entry& e : entries) {
-        const std::wstring key = FoldCase(e.name);
+        // A short name (PROGRA~1) may stand for any long one: no spelling shows which.
+        if (e.name.find(L'~') != std::wstring::npos) return false;
+        const std::wstring key = SameNameKey(e.name);
         for (size_t cut = key.find(L'\\'); cut != std::wstring::npos; cut = key.find(L'\\', cut + 1))
             folders.insert(key.substr(0, cut));
         if (e.directory) {
@@ -458,15 +476,14 @@ private:
     }
 
     // Each folder is made once; a folder that could not be made is tried again by the next entry
-    // that needs it, as it would be one entry at a time.
+    // that needs it, as it would be one entry at a time. Folders are made under a lock of their
+    // own: two workers making "Data" and "data" side by side would make two folders on a file
+    // system that tells case apart.
     bool MakeFolder(const std::wstring& rel) {
-        const std::wstring key = FoldCase(rel);
-        {
-            Lock hold(lock_);
-            if (made_.count(key) != 0) return true;
-        }
+        const std::wstring key = SameNameKey(rel);
+        Lock hold(folderLock_);
+        if (made_.count(key) != 0) return true;
         if (!MakeFolders(root_, rel)) return false;
-        Lock hold(lock_);
         made_.insert(key);
         return true;
     }
@@ -476,6 +493,7 @@ private:
     const std::vector<Entry>& entries_;
     const std::wstring& root_;
     SRWLOCK lock_ = SRWLOCK_INIT;
+    SRWLOCK folderLock_ = SRWLOCK_INIT;  // held while a folder is made; guards made_
     size_t next_ = 0;
     size_t failedAt_ = SIZE_MAX;
     int failure_ = kOk;
