@@ -190,6 +190,19 @@ TEST(UpdaterStartup, LogsInAProfileFolderTheAnsiCodePageCannotName) {
     EXPECT_NE(text.find(" INFO [default] cmdline: -url=http://127.0.0.1:1/x.zip -md5=ABC\r\n"), std::string::npos) << text;
 }
 
+// A download thread that has not stopped when the window is gone: the process ends there rather
+// than free what that thread still uses.
+TEST(UpdaterStartup, EndsTheProcessWhenTheDownloadThreadDoesNotStop) {
+    const auto start = std::chrono::steady_clock::now();
+    const testutil::RunResult run =
+        testutil::Run(testutil::FromUnixPath(STOP_PROBE_EXE), L"-url=http://127.0.0.1:1/x.zip", 30000);
+    ASSERT_TRUE(run.started);
+    EXPECT_EQ(run.exitCode, 0u) << run.output;
+    EXPECT_NE(run.output.find("download thread did not stop, ending the process"), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find("run returned"), std::string::npos) << run.output;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15));
+}
+
 TEST(UpdaterStartup, SingleInstanceMutexPresent) {
     HANDLE other = CreateMutexW(nullptr, TRUE, kInstanceMutex);
     ASSERT_NE(other, nullptr);
