@@ -263,7 +263,7 @@ TEST_F(Watchdog, AttemptsWithoutTheirHelpers) {
     noThread.startThread = [](std::function<void()>) -> std::thread {
         throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
     };
-    struct Case {
+    const struct {
         const char* title;
         const AttemptHelpers& helpers;
         size_t size;
@@ -275,7 +275,7 @@ TEST_F(Watchdog, AttemptsWithoutTheirHelpers) {
         {"no event, silent parts", noEvent, 1000, "&silence=40&skip=1", DownloadResult::JoinFailed, 0.9},
         {"no digest thread", noThread, 1000, "", DownloadResult::Verified, 0},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         id = nettest::TestId();
         http.SetHelpers(c.helpers);
         const auto t0 = std::chrono::steady_clock::now();

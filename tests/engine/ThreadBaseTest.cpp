@@ -2,6 +2,7 @@
 // however quickly the run ends.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 
 #include "ThreadBase.h"
@@ -65,58 +66,44 @@ TEST(ThreadBase, ASecondStartChangesNothing) {
 
 namespace {
 
-// A run that goes on well past the destructor's bound, then records that it reached its end. It
-// uses nothing of its object once the test may destroy it.
+// A run that goes on well past the destructor's bound, using nothing of its object meanwhile.
+kesh::UniqueHandle g_slowStarted{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
+std::atomic<bool> g_slowFinished{false};
 class Slow : public ThreadBase {
 public:
-    Slow(std::atomic<bool>* finished, HANDLE started) : finished_(finished), started_(started) { reportAfterMs_ = 100; }
+    Slow() { reportAfterMs_ = 100; }
     void Run() override {
-        std::atomic<bool>* finished = finished_;
-        SetEvent(started_);
+        SetEvent(g_slowStarted.get());
         Sleep(600);
-        *finished = true;
+        g_slowFinished = true;
     }
-
-private:
-    std::atomic<bool>* finished_;
-    HANDLE started_;
 };
 
 TEST(ThreadBase, DestroyedWhileItsRunGoesPastTheBound) {
-    std::atomic<bool> finished{false};
-    kesh::UniqueHandle started(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    const DWORD t0 = GetTickCount();
     {
-        Slow s(&finished, started.get());
+        Slow s;
         ASSERT_TRUE(s.Start());
-        ASSERT_EQ(WaitForSingleObject(started.get(), 5000), WAIT_OBJECT_0);
+        ASSERT_EQ(WaitForSingleObject(g_slowStarted.get(), 5000), WAIT_OBJECT_0);
     }
-    EXPECT_TRUE(finished.load());  // the destructor waited for the whole run
-    EXPECT_GE(GetTickCount() - t0, 550u);
+    EXPECT_TRUE(g_slowFinished.load());  // the destructor waited for the whole run
 }
 
-// An object that deletes itself from its run. Its memory is a fixed store that the deletion
-// fills with the handle of a trap event: a thread that still reads the object after its run
-// finds that handle where the idle event was.
-alignas(16) unsigned char g_selfDeletingStore[256];
+// Deletes itself from its run. Its memory is a fixed store that the deletion fills with a trap
+// event's handle, which a thread still reading the object finds where the idle event was.
+alignas(16) unsigned char g_store[256];
 HANDLE g_trap = nullptr;
-
 class SelfDeleting : public ThreadBase {
 public:
-    static void* operator new(size_t) { return g_selfDeletingStore; }
-    static void operator delete(void* p, size_t size) {
-        HANDLE* slots = static_cast<HANDLE*>(p);
-        for (size_t i = 0; i < size / sizeof(HANDLE); ++i) slots[i] = g_trap;
-    }
+    static void* operator new(size_t) { return g_store; }
+    static void operator delete(void* p, size_t size) { std::fill_n(static_cast<HANDLE*>(p), size / sizeof(HANDLE), g_trap); }
     void Run() override { delete this; }
 };
-static_assert(sizeof(SelfDeleting) <= sizeof g_selfDeletingStore, "store too small");
+static_assert(sizeof(SelfDeleting) <= sizeof g_store, "store too small");
 
 TEST(ThreadBase, ARunThatDeletesItsObjectLeavesTheMemoryAlone) {
-    kesh::UniqueHandle trap(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    kesh::UniqueHandle trap(CreateEventW(nullptr, TRUE, FALSE, nullptr)), idle;
     g_trap = trap.get();
     SelfDeleting* s = new SelfDeleting;
-    kesh::UniqueHandle idle;
     ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), s->IdleEvent(), GetCurrentProcess(), idle.put(), 0, FALSE,
                                 DUPLICATE_SAME_ACCESS));
     ASSERT_TRUE(s->Start());

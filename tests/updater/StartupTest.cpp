@@ -142,31 +142,20 @@ TEST(UpdaterStartup, RunsWithAJobAndLogsIt) {
 class LocalAppDataAt {
 public:
     explicit LocalAppDataAt(const std::wstring& folder) {
-        RegCreateKeyExW(HKEY_CURRENT_USER, kShellFolders, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr,
-                        key_.put(), nullptr);
         DWORD size = sizeof old_;
-        had_ = RegQueryValueExW(key_.get(), kValue, nullptr, &oldType_, reinterpret_cast<BYTE*>(old_), &size) ==
-               ERROR_SUCCESS;
-        oldSize_ = size;
-        Set(REG_EXPAND_SZ, folder.c_str(), static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
+        had_ = RegGetValueW(HKEY_CURRENT_USER, kKey, kValue, RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, old_,
+                            &size) == ERROR_SUCCESS;
+        Set(folder.c_str());
     }
-    ~LocalAppDataAt() {
-        if (had_) {
-            Set(oldType_, old_, oldSize_);
-        } else {
-            RegDeleteValueW(key_.get(), kValue);
-        }
-    }
+    ~LocalAppDataAt() { had_ ? Set(old_) : void(RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, kValue)); }
 
 private:
-    static constexpr const wchar_t* kShellFolders = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-    static constexpr const wchar_t* kValue = L"Local AppData";
-    void Set(DWORD type, const wchar_t* data, DWORD bytes) {
-        RegSetValueExW(key_.get(), kValue, 0, type, reinterpret_cast<const BYTE*>(data), bytes);
+    void Set(const wchar_t* v) {
+        RegSetKeyValueW(HKEY_CURRENT_USER, kKey, kValue, REG_EXPAND_SZ, v, DWORD((wcslen(v) + 1) * sizeof *v));
     }
-    kesh::UniqueRegKey key_;
+    const wchar_t* kKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    const wchar_t* kValue = L"Local AppData";
     bool had_ = false;
-    DWORD oldType_ = 0, oldSize_ = 0;
     wchar_t old_[MAX_PATH * 2] = {};
 };
 
@@ -182,7 +171,6 @@ TEST(UpdaterStartup, LogsInAProfileFolderTheAnsiCodePageCannotName) {
         EXPECT_EQ(RunUntilTheWindowShows(L"-url=http://127.0.0.1:1/x.zip -md5=ABC"), 0u);
     }
     const std::wstring folder = local + L"\\toluUpdater\\";
-    ASSERT_TRUE(Exists(folder));
     const std::wstring newest = NewestLog(folder);
     ASSERT_FALSE(newest.empty()) << "no log file in " << testutil::Narrow(folder);
     std::string text;
@@ -193,14 +181,12 @@ TEST(UpdaterStartup, LogsInAProfileFolderTheAnsiCodePageCannotName) {
 // A download thread that has not stopped when the window is gone: the process ends there rather
 // than free what that thread still uses.
 TEST(UpdaterStartup, EndsTheProcessWhenTheDownloadThreadDoesNotStop) {
-    const auto start = std::chrono::steady_clock::now();
     const testutil::RunResult run =
-        testutil::Run(testutil::FromUnixPath(STOP_PROBE_EXE), L"-url=http://127.0.0.1:1/x.zip", 30000);
+        testutil::Run(testutil::FromUnixPath(STOP_PROBE_EXE), L"-url=http://127.0.0.1:1/x.zip", 15000);
     ASSERT_TRUE(run.started);
     EXPECT_EQ(run.exitCode, 0u) << run.output;
     EXPECT_NE(run.output.find("download thread did not stop, ending the process"), std::string::npos) << run.output;
     EXPECT_EQ(run.output.find("run returned"), std::string::npos) << run.output;
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15));
 }
 
 TEST(UpdaterStartup, SingleInstanceMutexPresent) {
