@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <memory>
 
 #include "ThreadBase.h"
 #include "WinHandle.h"
@@ -47,20 +48,13 @@ TEST(ThreadBase, ARunPastItsBoundIsNeverEndedByForce) {
     Held h;
     EXPECT_TRUE(h.Join(0));  // never started
     ASSERT_TRUE(h.Start());
+    EXPECT_FALSE(h.Start());    // one run per object: a second start changes nothing
     EXPECT_FALSE(h.Join(200));  // the owner learns that it still runs ...
+    EXPECT_EQ(WaitForSingleObject(h.IdleEvent(), 0), WAIT_TIMEOUT);
     SetEvent(h.release.get());
     EXPECT_TRUE(h.Join(5000));  // ... and the run is still whole: it reaches its end
     EXPECT_TRUE(h.finished.load());
-}
-
-TEST(ThreadBase, ASecondStartChangesNothing) {
-    Held h;
-    ASSERT_TRUE(h.Start());
-    EXPECT_FALSE(h.Start());  // while the run goes on ...
-    EXPECT_EQ(WaitForSingleObject(h.IdleEvent(), 0), WAIT_TIMEOUT);
-    SetEvent(h.release.get());
-    ASSERT_TRUE(h.Join(5000));
-    EXPECT_FALSE(h.Start());  // ... and after it ended: the object stays idle for every waiter
+    EXPECT_FALSE(h.Start());  // nor after the run: the object stays idle for every waiter
     EXPECT_EQ(WaitForSingleObject(h.IdleEvent(), 0), WAIT_OBJECT_0);
 }
 
@@ -80,11 +74,10 @@ public:
 };
 
 TEST(ThreadBase, DestroyedWhileItsRunGoesPastTheBound) {
-    {
-        Slow s;
-        ASSERT_TRUE(s.Start());
-        ASSERT_EQ(WaitForSingleObject(g_slowStarted.get(), 5000), WAIT_OBJECT_0);
-    }
+    auto s = std::make_unique<Slow>();
+    ASSERT_TRUE(s->Start());
+    ASSERT_EQ(WaitForSingleObject(g_slowStarted.get(), 5000), WAIT_OBJECT_0);
+    s.reset();
     EXPECT_TRUE(g_slowFinished.load());  // the destructor waited for the whole run
 }
 
@@ -95,7 +88,9 @@ HANDLE g_trap = nullptr;
 class SelfDeleting : public ThreadBase {
 public:
     static void* operator new(size_t) { return g_store; }
-    static void operator delete(void* p, size_t size) { std::fill_n(static_cast<HANDLE*>(p), size / sizeof(HANDLE), g_trap); }
+    static void operator delete(void* p, size_t size) {
+        std::fill_n(static_cast<HANDLE*>(p), size / sizeof(HANDLE), g_trap);
+    }
     void Run() override { delete this; }
 };
 static_assert(sizeof(SelfDeleting) <= sizeof g_store, "store too small");

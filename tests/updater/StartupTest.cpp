@@ -175,7 +175,8 @@ TEST(UpdaterStartup, LogsInAProfileFolderTheAnsiCodePageCannotName) {
     ASSERT_FALSE(newest.empty()) << "no log file in " << testutil::Narrow(folder);
     std::string text;
     ASSERT_TRUE(testutil::ReadBytes(folder + newest, text));
-    EXPECT_NE(text.find(" INFO [default] cmdline: -url=http://127.0.0.1:1/x.zip -md5=ABC\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find(" INFO [default] cmdline: -url=http://127.0.0.1:1/x.zip -md5=ABC\r\n"), std::string::npos)
+        << text;
 }
 
 // A download thread that has not stopped when the window is gone: the process ends there rather
