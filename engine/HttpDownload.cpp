@@ -151,8 +151,14 @@ double SecondsSince(Clock::time_point since) {
 // acts on this record alone, so it can never touch a later attempt.
 struct DownloadAttempt {
     DownloadAttempt(DownloadState& s, const std::wstring& folder, const std::wstring& joinedFile, int64_t bytes,
-                    const HttpTimings& t, Clock::time_point t0)
-        : state(s), dir(folder), joined(joinedFile), size(bytes), timings(t), started(t0) {}
+                    const HttpTimings& t, Clock::time_point t0, HANDLE endedEvent)
+        : state(s), dir(folder), joined(joinedFile), size(bytes), timings(t), started(t0), partsEnded(endedEvent) {}
+
+    // Waits up to ms for every part to end. Without the event the part threads tell it themselves.
+    bool PartsEnded(DWORD ms) const {
+        if (partsEnded) return WaitForSingleObject(partsEnded.get(), ms) == WAIT_OBJECT_0;
+        return runningCount == 0 || WaitForMultipleObjects(runningCount, running, TRUE, ms) < runningCount;
+    }
 
     void StopParts() {
         for (HttpTransfer& t : transfers) t.Stop();
@@ -176,9 +182,11 @@ struct DownloadAttempt {
 
     std::vector<PartInfo> parts;
     HttpTransfer transfers[kParts];
-    // Set once every part has ended: the watchdog then ends without acting.
-    kesh::UniqueHandle partsEnded{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    // Set once every part has ended: the watchdog then ends without acting. May be null.
+    kesh::UniqueHandle partsEnded;
     kesh::UniqueHandle threads[kParts];
+    HANDLE running[kParts] = {};  // the part threads that were made, owned by threads
+    DWORD runningCount = 0;
     kesh::UniqueHandle watchdog;
     // Declared after the thread handles it waits on, so it is stopped before they are closed.
     PartsDigest digest;
@@ -417,7 +425,7 @@ DWORD WINAPI CHttpDownload::WatchdogThread(LPVOID arg) {
     DownloadAttempt& a = *static_cast<DownloadAttempt*>(arg);
     // Waiting on the attempt's event rather than sleeping lets the watchdog end the moment the
     // parts have, without holding up the join.
-    const auto partsEnded = [&](DWORD ms) { return WaitForSingleObject(a.partsEnded.get(), ms) == WAIT_OBJECT_0; };
+    const auto partsEnded = [&](DWORD ms) { return a.PartsEnded(ms); };
     int32_t c = ReadTicks();
     for (int i = 0; c == 0 && i < a.timings.silencePolls; ++i) {
         if (partsEnded(a.timings.silencePollMs)) return 0;
@@ -455,7 +463,9 @@ int32_t CHttpDownload::Download(std::string& host, std::string& path, DownloadSt
     const int64_t size = GetRemoteSize(host, path, state);
     if (size <= 0) return size == -302 ? DownloadResult::Redirected : DownloadResult::NoSize;
 
-    const auto attempt = std::make_unique<DownloadAttempt>(state, dir, joined, size, timings_, t0);
+    const auto attempt = std::make_unique<DownloadAttempt>(
+        state, dir, joined, size, timings_, t0,
+        helpers_.makeEvent ? helpers_.makeEvent() : CreateEventW(nullptr, TRUE, FALSE, nullptr));
     int32_t result = TransferParts(*attempt, host, path);
     if (result == kGoOn) result = JoinParts(*attempt);
     if (result == kGoOn) result = VerifyAndPlace(*attempt);
@@ -465,8 +475,6 @@ int32_t CHttpDownload::Download(std::string& host, std::string& path, DownloadSt
 int32_t CHttpDownload::TransferParts(DownloadAttempt& a, const std::string& host, const std::string& path) {
     a.parts.reserve(kParts);
     const uint32_t part = static_cast<uint32_t>(a.size / 4);
-    HANDLE running[kParts];
-    DWORD count = 0;
     for (int i = 0; i < kParts; ++i) {
         a.parts.emplace_back(a.state);
         PartInfo& p = a.parts.back();
@@ -481,16 +489,17 @@ int32_t CHttpDownload::TransferParts(DownloadAttempt& a, const std::string& host
         if (!Track(p.transfer)) p.transfer->Stop();
         DWORD id = 0;
         a.threads[i].reset(CreateThread(nullptr, 0, PartThread, &p, 0, &id));
-        if (a.threads[i]) running[count++] = a.threads[i].get();
+        if (a.threads[i]) a.running[a.runningCount++] = a.threads[i].get();
     }
     a.watchdog.reset(CreateThread(nullptr, 0, WatchdogThread, &a, 0, nullptr));
     {
         std::vector<PartsDigest::Part> follow;
         for (int i = 0; i < kParts; ++i)
             follow.push_back({a.parts[i].fileName, a.parts[i].start, a.parts[i].end, a.threads[i].get()});
-        a.digest.Start(follow);
+        // Without its thread the attempt goes on: the joined file is then read back for its digest.
+        a.digest.Start(follow, helpers_.startThread);
     }
-    if (count > 0) WaitForMultipleObjects(count, running, TRUE, INFINITE);
+    if (a.runningCount > 0) WaitForMultipleObjects(a.runningCount, a.running, TRUE, INFINITE);
     {
         std::lock_guard<std::mutex> lock(g_httpMutex);
         g_progressTicks = 0;

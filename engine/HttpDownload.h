@@ -9,6 +9,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <thread>
 
 class HttpTransfer;
 class JoinedFile;
@@ -80,6 +81,14 @@ struct HttpTimings {
     DWORD headerDeadlineMs = 15000;  // resolve, connect, request and response header, per exchange
 };
 
+// How an attempt makes the helpers it can do without: the event that tells the watchdog every
+// part has ended, and the digest's thread. Empty members make them the usual way; tests replace
+// them to make each creation fail.
+struct AttemptHelpers {
+    std::function<HANDLE()> makeEvent;  // a manual-reset event, not signalled; null on failure
+    std::function<std::thread(std::function<void()>)> startThread;  // throws std::system_error on failure
+};
+
 // Where the last attempt's time went, in seconds (for the benchmark and diagnostics).
 struct AttemptTimes {
     double transfer = 0;  // probe and parts
@@ -128,6 +137,7 @@ public:
     bool Cancelled() const;
 
     void SetTimings(const HttpTimings& timings) { timings_ = timings; }
+    void SetHelpers(const AttemptHelpers& helpers) { helpers_ = helpers; }
     const AttemptTimes& LastTimes() const { return times_; }
     const HttpTimings& Timings() const { return timings_; }
 
@@ -145,6 +155,7 @@ private:
     int32_t VerifyAndPlace(DownloadAttempt& attempt);
 
     HttpTimings timings_;
+    AttemptHelpers helpers_;
     AttemptTimes times_;
     mutable std::mutex activeMutex_;
     HttpTransfer* active_[5] = {};  // the probe or the parts of the running attempt

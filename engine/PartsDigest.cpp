@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <system_error>
 
 namespace {
 
@@ -13,7 +14,7 @@ constexpr DWORD kPollMs = 5;  // how soon new bytes of a running part are looked
 
 PartsDigest::~PartsDigest() { Stop(); }
 
-void PartsDigest::Start(const std::vector<Part>& parts) {
+bool PartsDigest::Start(const std::vector<Part>& parts, const ThreadStarter& startThread) {
     Stop();
     parts_ = parts;
     stop_ = false;
@@ -29,7 +30,12 @@ void PartsDigest::Start(const std::vector<Part>& parts) {
     pendingZeros_ = 0;
     ok_ = false;
     seconds_ = 0;
-    thread_ = std::thread([this] { Loop(); });
+    try {
+        thread_ = startThread ? startThread([this] { Loop(); }) : std::thread([this] { Loop(); });
+    } catch (const std::system_error&) {
+        return false;
+    }
+    return true;
 }
 
 void PartsDigest::Stop() {
@@ -59,6 +65,7 @@ kesh::UniqueFile PartsDigest::Open(size_t index) {
 }
 
 void PartsDigest::Hold() {
+    if (!thread_.joinable()) return;  // no digest follows the parts: nothing to keep open for it
     std::lock_guard<std::mutex> lock(heldMutex_);
     for (size_t i = 0; i < parts_.size(); ++i)
         if (!opened_[i] && !held_[i]) held_[i] = OpenLocked(i);

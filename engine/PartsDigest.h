@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -24,12 +25,18 @@ public:
         HANDLE thread = nullptr;  // signalled when the part's transfer has ended; null: not running
     };
 
+    // Starts a thread running the given work, the way std::thread does (it throws
+    // std::system_error when no thread can be made).
+    using ThreadStarter = std::function<std::thread(std::function<void()>)>;
+
     PartsDigest() = default;
     ~PartsDigest();
     PartsDigest(const PartsDigest&) = delete;
     PartsDigest& operator=(const PartsDigest&) = delete;
 
-    void Start(const std::vector<Part>& parts);
+    // Starts following the parts on a thread of its own (made by startThread when given). False
+    // when no thread could be made: there is then no early digest and Finish answers false.
+    bool Start(const std::vector<Part>& parts, const ThreadStarter& startThread = nullptr);
     // Opens every part file the digest has not reached yet, once the transfers have ended and
     // before the join renames or deletes them, so the digest can go on reading them meanwhile.
     void Hold();

@@ -17,10 +17,13 @@ public:
 
     virtual void Run() = 0;
 
-    // Starts the thread unless it already has one. The idle event is reset first, so a waiter
-    // never sees it signalled from before this start.
+    // Starts the object's one run. False when the thread cannot be made, or when the object
+    // already has its run (going or ended): that start changes nothing. The idle event is reset
+    // before the run can end, so a waiter never sees it signalled from before this start.
     bool Start();
-    static DWORD WINAPI ThreadProc(LPVOID self);
+    // Argument: the start's own record (private to the implementation). Once Run returns, the
+    // thread touches nothing of the object, which its run may have deleted.
+    static DWORD WINAPI ThreadProc(LPVOID start);
 
     // Waits up to ms for the thread to end. True when it has ended or was never started; false
     // when it still runs (or the caller is the thread itself). After false the object and all
@@ -30,6 +33,10 @@ public:
 
     HANDLE IdleEvent() const { return idle_.get(); }
     DWORD ThreadId() const { return threadId_; }
+
+protected:
+    // How long the destructor waits before it reports that it is still waiting (it goes on).
+    DWORD reportAfterMs_ = 30000;
 
 private:
     DWORD threadId_ = 0;

@@ -4,7 +4,6 @@
 #include <shlobj.h>
 
 #include "Log.h"
-#include "TextConv.h"
 #include "WinHandle.h"
 
 namespace {
@@ -28,6 +27,38 @@ bool EndsWithLog(const std::wstring& name) {
     // ending counts.
     return name.size() >= 4 && _wcsicmp(name.c_str() + name.size() - 4, L".log") == 0;
 }
+
+// Writes the "default" logger's records to this run's file, opened by its UTF-16 name: the
+// logging library opens files by narrow names only, and a profile folder named in another
+// script has none.
+class LogFileSink : public el::LogDispatchCallback {
+public:
+    void Open(const std::wstring& path) {
+        // Appended to and readable by others while it is open, as the library's own files are.
+        file_.reset(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    }
+
+protected:
+    // Records arrive one at a time: the library dispatches under its own lock.
+    void handle(const el::LogDispatchData* data) override {
+        const el::LogMessage* message = data->logMessage();
+        if (!file_ || data->dispatchAction() != el::base::DispatchAction::NormalLog ||
+            message->logger()->id() != "default")
+            return;
+        // Lines end in CR LF, every line break of a message too, as in a file written in text mode.
+        std::string line;
+        for (char c : message->logger()->logBuilder()->build(message, true)) {
+            if (c == '\n') line += '\r';
+            line += c;
+        }
+        DWORD written = 0;
+        WriteFile(file_.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    }
+
+private:
+    kesh::UniqueFile file_;
+};
 
 std::wstring LogFolder() {
     wchar_t base[MAX_PATH] = {};
@@ -68,19 +99,22 @@ void InitLogger() {
     wchar_t name[64];
     swprintf(name, 64, L"%04d-%02d-%02d_%02d-%02d-%02d.log", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
              t.wSecond);
-    // Without the folder the records still reach the standard output; "nul" keeps them off disk.
-    const std::string file = folder.empty() ? std::string("nul") : kesh::WideToCodePage(folder + name, CP_ACP);
+    // The file is written by the sink; the library itself only writes to the standard output.
+    // Without the folder there is no file and the records reach the standard output alone.
+    const char kSink[] = "LogFileSink";
+    el::Helpers::installLogDispatchCallback<LogFileSink>(kSink);
+    if (!folder.empty()) el::Helpers::logDispatchCallback<LogFileSink>(kSink)->Open(folder + name);
 
     el::Configurations conf;
     conf.setToDefault();
     conf.setGlobally(el::ConfigurationType::Enabled, "true");
-    conf.setGlobally(el::ConfigurationType::ToFile, "true");
+    conf.setGlobally(el::ConfigurationType::ToFile, "false");
     conf.setGlobally(el::ConfigurationType::ToStandardOutput, "true");
     conf.setGlobally(el::ConfigurationType::MillisecondsWidth, "3");
     conf.setGlobally(el::ConfigurationType::PerformanceTracking, "true");
     conf.setGlobally(el::ConfigurationType::MaxLogFileSize, "0");
     conf.setGlobally(el::ConfigurationType::LogFlushThreshold, "0");
-    conf.setGlobally(el::ConfigurationType::Filename, file);
+    conf.setGlobally(el::ConfigurationType::Filename, "nul");
     conf.setGlobally(el::ConfigurationType::Format, "%datetime %level [%logger] %msg");
     el::Loggers::getLogger("default");
     el::Loggers::reconfigureLogger("default", conf);

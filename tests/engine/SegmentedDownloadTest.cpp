@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <string>
+#include <system_error>
 
 #include "HttpDownload.h"
 #include "Md5.h"
@@ -250,6 +251,43 @@ TEST_F(Watchdog, AnOldWatchdogNeverStopsTheNextAttempt) {
     // but well within their own window, then deliver.
     EXPECT_EQ(Attempt(1000, "&status=404&silence=0.7&skip=1&until=5"), DownloadResult::JoinFailed);
     EXPECT_EQ(Attempt(8000, "&silence=0.6&rate=4000&skip=6"), DownloadResult::Verified);
+}
+
+// The event that tells the watchdog every part has ended, and the digest's thread, may fail to be
+// made: the attempt goes on without them, the watchdog keeping its intervals and the digest read
+// from the joined file.
+TEST_F(Watchdog, AttemptsWithoutTheirHelpers) {
+    AttemptHelpers noEvent;
+    noEvent.makeEvent = [] { return HANDLE(nullptr); };
+    AttemptHelpers noThread;
+    noThread.startThread = [](std::function<void()>) -> std::thread {
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    };
+    const struct {
+        const char* title;
+        const AttemptHelpers& helpers;
+        size_t size;
+        const char* faults;
+        int32_t result;
+        double minSeconds;
+    } cases[] = {
+        {"no event, slow steady parts", noEvent, 8000, "&rate=4000&skip=1", DownloadResult::Verified, 0.4},
+        {"no event, silent parts", noEvent, 1000, "&silence=40&skip=1", DownloadResult::JoinFailed, 0.9},
+        {"no digest thread", noThread, 1000, "", DownloadResult::Verified, 0},
+    };
+    for (const auto& c : cases) {
+        id = nettest::TestId();
+        http.SetHelpers(c.helpers);
+        const auto t0 = std::chrono::steady_clock::now();
+        EXPECT_EQ(Attempt(c.size, c.faults), c.result) << c.title;
+        EXPECT_GT(Seconds(t0), c.minSeconds) << c.title;
+        EXPECT_LT(Seconds(t0), 4.0) << c.title;
+        if (c.result == DownloadResult::Verified) {
+            EXPECT_TRUE(Zip() == nettest::Pattern(c.size, 7)) << c.title;
+            EXPECT_EQ(http.LastTimes().digestFollowed, &c.helpers != &noThread) << c.title;
+        }
+        nettest::RemoveDownloadFiles();
+    }
 }
 
 TEST(WatchdogRealIntervals, SilentPartsAreStoppedAfterFiveSeconds) {

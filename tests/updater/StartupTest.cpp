@@ -10,6 +10,7 @@
 #include "TestUtil.h"
 #include "UpdaterLog.h"
 #include "UpdaterTestUtil.h"
+#include "WinHandle.h"
 
 namespace {
 
@@ -103,22 +104,27 @@ DWORD RunUntilTheWindowShows(const std::wstring& args) {
     return updatertest::ExitCode(p, 20000);
 }
 
-TEST(UpdaterStartup, RunsWithAJobAndLogsIt) {
-    EXPECT_EQ(RunUntilTheWindowShows(L"-url=http://127.0.0.1:1/x.zip -md5=ABC"), 0u);
-
-    // This run's file holds the records, named after the local start time.
+// The name of the newest "*.log" file in folder, empty when there is none.
+std::wstring NewestLog(const std::wstring& folder) {
     WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((LogFolder() + L"*.log").c_str(), &fd);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    kesh::UniqueFind h(FindFirstFileW((folder + L"*.log").c_str(), &fd));
     std::wstring newest;
     FILETIME newestTime{};
-    do {
+    while (h) {
         if (CompareFileTime(&fd.ftLastWriteTime, &newestTime) >= 0) {
             newestTime = fd.ftLastWriteTime;
             newest = fd.cFileName;
         }
-    } while (FindNextFileW(h, &fd));
-    FindClose(h);
+        if (!FindNextFileW(h.get(), &fd)) break;
+    }
+    return newest;
+}
+
+TEST(UpdaterStartup, RunsWithAJobAndLogsIt) {
+    EXPECT_EQ(RunUntilTheWindowShows(L"-url=http://127.0.0.1:1/x.zip -md5=ABC"), 0u);
+
+    // This run's file holds the records, named after the local start time.
+    const std::wstring newest = NewestLog(LogFolder());
     ASSERT_EQ(newest.size(), wcslen(L"2026-12-08_20-14-13.log"));
     std::string text;
     ASSERT_TRUE(testutil::ReadBytes(LogFolder() + newest, text));
@@ -130,6 +136,58 @@ TEST(UpdaterStartup, RunsWithAJobAndLogsIt) {
     EXPECT_EQ(text[10], ' ');
     EXPECT_EQ(text[19], ',');
     EXPECT_EQ(text.substr(23, 6), " INFO ");
+}
+
+// Points the user's local application-data folder elsewhere while it lives.
+class LocalAppDataAt {
+public:
+    explicit LocalAppDataAt(const std::wstring& folder) {
+        DWORD size = sizeof old_;
+        had_ = RegGetValueW(HKEY_CURRENT_USER, kKey, kValue, RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, old_,
+                            &size) == ERROR_SUCCESS;
+        Set(folder.c_str());
+    }
+    ~LocalAppDataAt() { had_ ? Set(old_) : void(RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, kValue)); }
+
+private:
+    void Set(const wchar_t* v) {
+        RegSetKeyValueW(HKEY_CURRENT_USER, kKey, kValue, REG_EXPAND_SZ, v, DWORD((wcslen(v) + 1) * sizeof *v));
+    }
+    const wchar_t* kKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    const wchar_t* kValue = L"Local AppData";
+    bool had_ = false;
+    wchar_t old_[MAX_PATH * 2] = {};
+};
+
+// A user whose profile folder is named in scripts no single ANSI code page holds: the log file
+// is still written there.
+TEST(UpdaterStartup, LogsInAProfileFolderTheAnsiCodePageCannotName) {
+    testutil::TempDir root(L"profile");
+    const std::wstring local = root / L"用户 사용자 Zoë\\AppData\\Local";
+    ASSERT_TRUE(testutil::MakeDirs(local));
+    {
+        LocalAppDataAt redirect(local);
+        ASSERT_EQ(LogFolder(), local + L"\\toluUpdater\\");
+        EXPECT_EQ(RunUntilTheWindowShows(L"-url=http://127.0.0.1:1/x.zip -md5=ABC"), 0u);
+    }
+    const std::wstring folder = local + L"\\toluUpdater\\";
+    const std::wstring newest = NewestLog(folder);
+    ASSERT_FALSE(newest.empty()) << "no log file in " << testutil::Narrow(folder);
+    std::string text;
+    ASSERT_TRUE(testutil::ReadBytes(folder + newest, text));
+    EXPECT_NE(text.find(" INFO [default] cmdline: -url=http://127.0.0.1:1/x.zip -md5=ABC\r\n"), std::string::npos)
+        << text;
+}
+
+// A download thread that has not stopped when the window is gone: the process ends there rather
+// than free what that thread still uses.
+TEST(UpdaterStartup, EndsTheProcessWhenTheDownloadThreadDoesNotStop) {
+    const testutil::RunResult run =
+        testutil::Run(testutil::FromUnixPath(STOP_PROBE_EXE), L"-url=http://127.0.0.1:1/x.zip", 15000);
+    ASSERT_TRUE(run.started);
+    EXPECT_EQ(run.exitCode, 0u) << run.output;
+    EXPECT_NE(run.output.find("download thread did not stop, ending the process"), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find("run returned"), std::string::npos) << run.output;
 }
 
 TEST(UpdaterStartup, SingleInstanceMutexPresent) {
