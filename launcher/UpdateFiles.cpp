@@ -259,8 +259,12 @@ void CleanTempFiles() {
     for (const wchar_t* name : kLeftovers) DeleteFileW((folder + name).c_str());
     const std::wstring pending = folder + L"temp\\update.zip";
     if (GetFileAttributesW(pending.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        CopyFileW(pending.c_str(), (folder + L"update.zip").c_str(), FALSE);
-        DeleteFileW(pending.c_str());
+        // The download goes only once its copy beside the launcher is whole: a copy that fails (an
+        // old "update.zip" held open, a full disk) leaves it for the next start.
+        if (CopyFileW(pending.c_str(), (folder + L"update.zip").c_str(), FALSE))
+            DeleteFileW(pending.c_str());
+        else
+            CPPLOG_INFO << "temp\\update.zip could not be copied beside the launcher, kept: error " << GetLastError();
     }
 }
 

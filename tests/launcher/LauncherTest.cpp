@@ -339,6 +339,26 @@ TEST_F(Launcher, AnUpdateWithAHeldFileIsCompletedAtTheNextStart) {
     for (const auto& f : files) EXPECT_EQ(f.first.find(L".~"), std::wstring::npos) << testutil::Narrow(f.first);
 }
 
+TEST_F(Launcher, AnUpdateThatCannotBeCopiedOutOfTempIsKeptForTheNextStart) {
+    ASSERT_TRUE(testutil::MakeDirs(app_ / L"temp"));
+    ASSERT_TRUE(testutil::CopyTo(ZipPath(L"basic.zip"), app_ / L"temp\\update.zip"));
+    ASSERT_TRUE(testutil::MakeDirs(app_ / L"update.zip"));  // the copy's place cannot take a file
+    testutil::RunResult r = RunLauncher(L"");
+    EXPECT_EQ(r.exitCode, 0u);
+    EXPECT_NE(Started(), "");
+    KillProcessesByName(kClientImage);
+    EXPECT_NE(GetFileAttributesW((app_ / L"temp\\update.zip").c_str()), INVALID_FILE_ATTRIBUTES) << r.output;
+
+    ASSERT_TRUE(RemoveDirectoryW((app_ / L"update.zip").c_str()));
+    DeleteFileW((app_ / L"started.ready").c_str());
+    r = RunLauncher(L"");
+    EXPECT_NE(Started(), "");
+    Tree files = ListTree(app_.path());
+    EXPECT_EQ(files[L"top.txt"], Body("top.txt"));
+    EXPECT_EQ(files.count(L"update.zip"), 0u);
+    EXPECT_EQ(files.count(L"temp\\update.zip"), 0u);
+}
+
 TEST_F(Launcher, APathTooLongForTheSchemeCommandIsNotRegistered) {
     // A launcher path of 253 characters leaves no room for the quotes, the blank and "%1".
     std::wstring folder = app_.path();
