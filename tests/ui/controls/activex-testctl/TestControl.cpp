@@ -1,5 +1,7 @@
 #include "TestControl.h"
 
+#include "BrowserGuids.h"
+
 #include <docobj.h>
 #include <downloadmgr.h>
 #include <mshtmhst.h>
@@ -18,13 +20,10 @@ LONG g_runningLocks = 0;
 std::wstring g_log;
 class CTestControl* g_newest = nullptr;
 
-// The document host's identifiers, which the import libraries do not all carry.
-const GUID kIidCustomDoc = {
-    0x3050F3F0, 0x98B5, 0x11CF, {0xBB, 0x82, 0x00, 0xAA, 0x00, 0xBD, 0xCE, 0x0B}};
-const GUID kIidDownloadManager = {
-    0x988934A4, 0x064B, 0x11D3, {0xBB, 0x80, 0x00, 0x10, 0x4B, 0x35, 0xE7, 0xF9}};
-const GUID kCgidDocHostCommandHandler = {
-    0xF38BC242, 0xB950, 0x11D1, {0x89, 0x18, 0x00, 0xC0, 0x4F, 0xC2, 0xC8, 0x36}};
+// The document host's identifiers, from the control library that uses them.
+using Veneer::kIidCustomDoc;
+using Veneer::kIidDownloadManager;
+using Veneer::kCgidDocHostCommandHandler;
 
 void Record(const wchar_t* text, long value = 0, bool withValue = false) {
     g_log += text;
