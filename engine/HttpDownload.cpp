@@ -423,12 +423,11 @@ DWORD WINAPI CHttpDownload::PartThread(LPVOID arg) {
 
 DWORD WINAPI CHttpDownload::WatchdogThread(LPVOID arg) {
     DownloadAttempt& a = *static_cast<DownloadAttempt*>(arg);
-    // Waiting on the attempt's event rather than sleeping lets the watchdog end the moment the
-    // parts have, without holding up the join.
-    const auto partsEnded = [&](DWORD ms) { return a.PartsEnded(ms); };
+    // Waiting on the parts' end rather than sleeping lets the watchdog end the moment the parts
+    // have, without holding up the join.
     int32_t c = ReadTicks();
     for (int i = 0; c == 0 && i < a.timings.silencePolls; ++i) {
-        if (partsEnded(a.timings.silencePollMs)) return 0;
+        if (a.PartsEnded(a.timings.silencePollMs)) return 0;
         c = ReadTicks();
     }
     if (c == 0) {
@@ -437,7 +436,7 @@ DWORD WINAPI CHttpDownload::WatchdogThread(LPVOID arg) {
     }
     for (;;) {
         const int32_t remembered = c;
-        if (partsEnded(a.timings.stallMs)) return 0;
+        if (a.PartsEnded(a.timings.stallMs)) return 0;
         c = ReadTicks();
         if (c == remembered) {
             a.StopParts();

@@ -9,7 +9,8 @@
 #include <functional>
 #include <mutex>
 #include <string>
-#include <thread>
+
+#include "PartsDigest.h"
 
 class HttpTransfer;
 class JoinedFile;
@@ -86,7 +87,7 @@ struct HttpTimings {
 // them to make each creation fail.
 struct AttemptHelpers {
     std::function<HANDLE()> makeEvent;  // a manual-reset event, not signalled; null on failure
-    std::function<std::thread(std::function<void()>)> startThread;  // throws std::system_error on failure
+    PartsDigest::ThreadStarter startThread;  // throws std::system_error on failure
 };
 
 // Where the last attempt's time went, in seconds (for the benchmark and diagnostics).

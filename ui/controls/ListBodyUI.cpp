@@ -41,9 +41,8 @@ bool CListBodyUI::AddAt(CControlUI* control, int index) {
 }
 
 bool CListBodyUI::Remove(CControlUI* control) {
-    if (GetItemIndex(control) < 0) return false;
     // What the row takes with it goes first, while the row is still here to be found.
-    if (m_owner) m_owner->RowLeaving(control);
+    if (m_owner && GetItemIndex(control) >= 0) m_owner->RowLeaving(control);
     const int index = GetItemIndex(control);
     if (index < 0) return false;
     // A row that lives on elsewhere must not call back into this list.
