@@ -43,8 +43,8 @@ bool StartsWithNoCase(const std::wstring& text, const std::wstring& prefix) {
                                 static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL;
 }
 
-// One spelling for the names the system takes as the same: letters in either case, and parts
-// whose trailing dots and blanks it drops.
+}  // namespace
+
 std::wstring SameFileKey(const std::wstring& relative) {
     std::wstring key;
     size_t start = 0;
@@ -61,26 +61,40 @@ std::wstring SameFileKey(const std::wstring& relative) {
     return key;
 }
 
-}  // namespace
-
-bool EntryTargetsOverlap(const std::vector<EntryTarget>& targets) {
-    std::unordered_set<std::wstring> names;
-    std::unordered_set<std::wstring> folders;
+ArchiveNames::ArchiveNames(const std::vector<EntryTarget>& targets) {
     std::vector<std::wstring> files;
     for (const EntryTarget& t : targets) {
         // A short name (PROGRA~1) may stand for any long one: no spelling shows which.
-        if (t.relative.find(L'~') != std::wstring::npos) return true;
+        if (t.relative.find(L'~') != std::wstring::npos) overlap_ = true;
         std::wstring key = SameFileKey(t.relative);
-        if (!names.insert(key).second) return true;
         for (size_t cut = key.find(L'\\'); cut != std::wstring::npos; cut = key.find(L'\\', cut + 1))
-            folders.insert(key.substr(0, cut));
-        if (!t.directory) files.push_back(std::move(key));
+            folders_.insert(key.substr(0, cut));
+        if (!taken_.insert(key).second) overlap_ = true;
+        if (t.directory)
+            folders_.insert(std::move(key));
+        else
+            files.push_back(std::move(key));
     }
     for (const std::wstring& file : files) {
-        if (folders.count(file) != 0) return true;
+        if (folders_.count(file) != 0) overlap_ = true;
     }
-    return false;
+    taken_.insert(folders_.begin(), folders_.end());
 }
+
+bool ArchiveNames::MakesFolder(const std::wstring& relative) const { return folders_.count(SameFileKey(relative)) != 0; }
+
+std::wstring ArchiveNames::CopyName(const std::wstring& relative, const std::wstring& suffix) {
+    std::wstring name = relative + suffix;
+    std::wstring key = SameFileKey(name);
+    for (unsigned n = 2; taken_.count(key) != 0; ++n) {
+        name = relative + suffix + std::to_wstring(n);
+        key = SameFileKey(name);
+    }
+    taken_.insert(std::move(key));
+    return name;
+}
+
+bool EntryTargetsOverlap(const std::vector<EntryTarget>& targets) { return ArchiveNames(targets).overlap(); }
 
 bool SafeEntryPath(const std::wstring& root, const std::wstring& name, bool directory, std::size_t reserve,
                    std::wstring& relative) {

@@ -14,9 +14,20 @@
 
 namespace {
 
-// Each file is first written beside its target under this suffix and only then put in its
-// place, so a failed entry never costs the working file.
+// A file that replaces an installed one (or an empty folder) is first written beside it under
+// this suffix, and a number after it where the archive writes that name itself, and only then
+// put in its place, so a failed entry never costs the working file. A new file is written in
+// place: there is nothing to lose.
 const wchar_t kPendingSuffix[] = L".~lumora-new";
+// Room kept in every path for the suffix and its number.
+const size_t kCopyNameRoom = sizeof(kPendingSuffix) / sizeof(wchar_t) - 1 + 6;
+
+// Why an entry is skipped for good: what stands in its place is not the release's to replace, or
+// the archive names the path two ways. Such an update is complete without it.
+const char kArchiveMakesFolder[] = "the archive also makes it a folder";
+const char kArchiveItself[] = "it would write over the update archive";
+const char kFolderWithFiles[] = "a folder with files stands in its place";
+const char kFolderAtCopy[] = "a folder stands where its copy is written";
 const DWORD kProtectiveAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 // A program still closing may hold an installed file (as a running program holds its DLL) for a
 // moment; the client's start waits this long for all such files together, the next start does the rest.
@@ -36,7 +47,7 @@ struct HeldFile {
 };
 
 // What one pass over the archive left to do: copies waiting for their files, and entries that
-// could not be written at all. Either keeps "update.zip" for the next start.
+// could not be written for now. Either keeps "update.zip" for the next start.
 struct ApplyState {
     std::wstring root;
     std::vector<HeldFile> held;
@@ -47,7 +58,9 @@ struct ApplyState {
 struct PlannedEntry {
     std::wstring name;  // as the record gives it, kept for the log when unsafe
     lumora::EntryTarget target;
+    std::wstring copy;  // a file's replacement, written first under this relative name
     bool unsafe = false;
+    const char* conflict = nullptr;  // why the archive's own names keep the entry out
 };
 
 // What became of one entry; entries are written side by side, but what they report is taken in
@@ -55,6 +68,7 @@ struct PlannedEntry {
 struct EntryOutcome {
     int error = kZipOk;  // the last error this entry sets, if any
     bool unsafe = false;
+    const char* conflict = nullptr;  // skipped for good, and why
     bool notWritten = false;
     bool held = false;
     HeldFile heldFile;
@@ -87,6 +101,11 @@ bool PutInPlace(const std::wstring& pending, const std::wstring& target, DWORD o
     return false;
 }
 
+bool IsFolder(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 bool IsMissing(DWORD attributes) {
     if (attributes != INVALID_FILE_ATTRIBUTES) return false;
     const DWORD error = GetLastError();
@@ -114,6 +133,11 @@ void ApplyEntry(CZipEntryWriter& writer, int index, const PlannedEntry& plan, co
         out.error = kZipArgs;
         return;
     }
+    if (plan.conflict != nullptr) {
+        out.conflict = plan.conflict;
+        out.error = kZipWrite;
+        return;
+    }
     const std::wstring& relative = plan.target.relative;
     bool created = false;
     if (plan.target.directory) {
@@ -136,7 +160,7 @@ void ApplyEntry(CZipEntryWriter& writer, int index, const PlannedEntry& plan, co
         }
         return;
     }
-    const DWORD old = GetFileAttributesW(target.c_str());
+    DWORD old = GetFileAttributesW(target.c_str());
     if (IsMissing(old)) {
         code = writer.Extract(index, relative.c_str(), false, created);
         if (code != kZipOk) {
@@ -146,35 +170,64 @@ void ApplyEntry(CZipEntryWriter& writer, int index, const PlannedEntry& plan, co
         }
         return;
     }
-    if (old == INVALID_FILE_ATTRIBUTES || (old & FILE_ATTRIBUTE_DIRECTORY)) {
+    if (old == INVALID_FILE_ATTRIBUTES) {
         out.error = kZipWrite;
         out.notWritten = true;
         return;
     }
-    const std::wstring pending = target + kPendingSuffix;
-    const std::wstring pendingRelative = relative + kPendingSuffix;
-    code = writer.Extract(index, pendingRelative.c_str(), false, created);
+    const std::wstring pending = root + plan.copy;
+    code = writer.Extract(index, plan.copy.c_str(), false, created);
     if (code == kZipNoFile) {
-        // A pending file left by an interrupted run may be in the way.
+        // A copy left by an interrupted run may be in the way.
         ForceDelete(pending);
-        code = writer.Extract(index, pendingRelative.c_str(), false, created);
-    }
-    if (code == kZipOk) {
-        // The finished copy is kept for another try once the whole archive has been gone through.
-        if (!PutInPlace(pending, target, old)) {
-            out.held = true;
-            out.heldFile = HeldFile{pending, target, old, relative};
+        code = writer.Extract(index, plan.copy.c_str(), false, created);
+        if (code == kZipNoFile && IsFolder(pending)) {
+            out.conflict = kFolderAtCopy;
+            out.error = code;
+            return;
         }
+    }
+    if (code != kZipOk) {
+        ForceDelete(pending);
+        out.error = code;
+        out.notWritten = LaterStartMayMend(code);
         return;
     }
-    ForceDelete(pending);
-    out.error = code;
-    out.notWritten = LaterStartMayMend(code);
+    if (old & FILE_ATTRIBUTE_DIRECTORY) {
+        // The release has a file where an older one had a folder: an empty one goes, one that
+        // holds anything stays (nothing of the release replaces what is in it).
+        if (!RemoveDirectoryW(target.c_str())) {
+            const DWORD why = GetLastError();
+            ForceDelete(pending);
+            out.error = kZipWrite;
+            if (why == ERROR_DIR_NOT_EMPTY)
+                out.conflict = kFolderWithFiles;
+            else
+                out.notWritten = true;  // held open by another program, say
+            return;
+        }
+        old = FILE_ATTRIBUTE_NORMAL;
+    }
+    // The finished copy is kept for another try once the whole archive has been gone through.
+    if (!PutInPlace(pending, target, old)) {
+        out.held = true;
+        out.heldFile = HeldFile{pending, target, old, relative};
+    }
 }
 
-// Names every entry and checks it before anything is written; unsafe entries are marked.
-std::vector<PlannedEntry> PlanEntries(HZIPARCHIVE zip, int count, const std::wstring& root) {
+// True when relative is the archive being applied, or a path through it.
+bool GoesThroughTheArchive(const std::wstring& relative) {
+    const std::wstring key = lumora::SameFileKey(relative);
+    static const std::wstring kArchive = L"UPDATE.ZIP";
+    return key.compare(0, kArchive.size(), kArchive) == 0 && (key.size() == kArchive.size() || key[kArchive.size()] == L'\\');
+}
+
+// Names every entry and checks it before anything is written: unsafe entries and those the
+// archive's own names rule out are marked, and each file gets the name of its replacement copy.
+// overlap: whether the entries must be written one after another.
+std::vector<PlannedEntry> PlanEntries(HZIPARCHIVE zip, int count, const std::wstring& root, bool& overlap) {
     std::vector<PlannedEntry> plan(static_cast<size_t>(count));
+    std::vector<lumora::EntryTarget> targets;
     for (int i = 0; i < count; ++i) {
         PlannedEntry& p = plan[static_cast<size_t>(i)];
         TZipEntryInfo entry;
@@ -184,9 +237,22 @@ std::vector<PlannedEntry> PlanEntries(HZIPARCHIVE zip, int count, const std::wst
             continue;
         }
         p.target.directory = (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        p.unsafe = !lumora::SafeEntryPath(root, entry.name, p.target.directory, wcslen(kPendingSuffix),
-                                          p.target.relative);
-        if (p.unsafe) p.name = entry.name;
+        p.unsafe = !lumora::SafeEntryPath(root, entry.name, p.target.directory, kCopyNameRoom, p.target.relative);
+        if (p.unsafe)
+            p.name = entry.name;
+        else
+            targets.push_back(p.target);
+    }
+    lumora::ArchiveNames names(targets);
+    overlap = names.overlap();
+    for (PlannedEntry& p : plan) {
+        if (p.unsafe) continue;
+        if (GoesThroughTheArchive(p.target.relative))
+            p.conflict = kArchiveItself;
+        else if (!p.target.directory && names.MakesFolder(p.target.relative))
+            p.conflict = kArchiveMakesFolder;  // the folder and what is in it win
+        else if (!p.target.directory)
+            p.copy = names.CopyName(p.target.relative, kPendingSuffix);
     }
     return plan;
 }
@@ -213,16 +279,11 @@ void WriteEntries(HZIPARCHIVE zip, const std::vector<PlannedEntry>& plan, const 
     for (std::thread& t : helpers) t.join();
 }
 
-unsigned WriterThreads(const std::vector<PlannedEntry>& plan) {
-    std::vector<lumora::EntryTarget> targets;
-    targets.reserve(plan.size());
-    for (const PlannedEntry& p : plan) {
-        if (!p.unsafe) targets.push_back(p.target);
-    }
+unsigned WriterThreads(size_t entries, bool overlap) {
     // Entries that name the same file must land in their order, the later one last.
-    if (lumora::EntryTargetsOverlap(targets)) return 1;
+    if (overlap) return 1;
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    return static_cast<unsigned>(std::min<size_t>({kMaxWriters, cores, std::max<size_t>(1, targets.size())}));
+    return static_cast<unsigned>(std::min<size_t>({kMaxWriters, cores, std::max<size_t>(1, entries)}));
 }
 
 // Tries the held files again until each is in place or the wait is over; what is left stays held.
@@ -276,12 +337,16 @@ void ApplyUpdateZip(ZipFileReader read) {
         state.root = CurrentFolder();
         TZipEntryInfo summary;
         if (!state.root.empty() && GetZipEntry(zip, -1, &summary) == kZipOk) {
-            const std::vector<PlannedEntry> plan = PlanEntries(zip, summary.index, state.root);
+            bool overlap = false;
+            const std::vector<PlannedEntry> plan = PlanEntries(zip, summary.index, state.root, overlap);
             std::vector<EntryOutcome> outcomes(plan.size());
-            WriteEntries(zip, plan, state.root, WriterThreads(plan), outcomes);
+            WriteEntries(zip, plan, state.root, WriterThreads(plan.size(), overlap), outcomes);
             for (size_t i = 0; i < plan.size(); ++i) {
                 const EntryOutcome& o = outcomes[i];
                 if (o.unsafe) cpplog::WriteWideToLog(CPPLOG_INFO << "unsafe zip entry skipped: ", plan[i].name.c_str());
+                if (o.conflict != nullptr)
+                    cpplog::WriteWideToLog(CPPLOG_INFO << "update entry skipped, " << o.conflict << ": ",
+                                           plan[i].target.relative.c_str());
                 if (o.error != kZipOk) SetZipLastError(o.error);
                 if (o.notWritten) state.notWritten.push_back(plan[i].target.relative);
                 if (o.held) state.held.push_back(o.heldFile);

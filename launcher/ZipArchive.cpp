@@ -38,6 +38,18 @@ unsigned char DecryptByte(const uint32_t keys[3]) {
     return static_cast<unsigned char>((temp * (temp ^ 1)) >> 8);
 }
 
+// Every entry owns the bytes from its local header to the next one (or to the directory): entries
+// that share a header, or whose data runs into another's, would write one stored or deflated
+// stream again and again, so a small archive could fill the disk. No zip tool writes either.
+bool SpansApart(std::vector<std::pair<uint64_t, uint64_t>>& spans, uint64_t directory) {
+    std::sort(spans.begin(), spans.end());
+    for (size_t i = 0; i < spans.size(); ++i) {
+        const uint64_t next = i + 1 < spans.size() ? spans[i + 1].first : directory;
+        if (spans[i].second > next) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool Source::ReadAt(uint64_t pos, void* out, DWORD size) {
@@ -144,15 +156,24 @@ int Archive::Open(HANDLE file, bool ownsHandle, FileReader read) {
     // must not leave a half-applied update behind.
     entryPositions_.reserve(entryCount_);
     spanStarts_.reserve(static_cast<size_t>(entryCount_) + 1);
+    std::vector<std::pair<uint64_t, uint64_t>> spans;  // local header offset, least end of its entry
+    spans.reserve(entryCount_);
     int err = GoToFirst();
     for (uint32_t i = 0; err == kOk && i < entryCount_; ++i) {
         if (i > 0) err = GoToNext();
+        if (err != kOk) break;
         entryPositions_.push_back(entryPos_);
         spanStarts_.push_back(header_.localHeaderOffset);
+        // An entry with 64-bit sizes or offsets is refused unread; its fields bound nothing.
+        if (!header_.usesZip64())
+            spans.emplace_back(header_.localHeaderOffset, static_cast<uint64_t>(header_.localHeaderOffset) +
+                                                              kLocalHeaderSize + header_.nameLength +
+                                                              header_.compressedSize);
     }
     if (entryCount_ > 0 && err != kOk) return kBadZipFile;
     spanStarts_.push_back(centralOffset_);
     std::sort(spanStarts_.begin(), spanStarts_.end());
+    if (!SpansApart(spans, centralOffset_)) return kBadZipFile;
 
     err = GoToFirst();
     entryValid_ = err == kOk;
@@ -225,9 +246,14 @@ int Archive::GoTo(uint32_t index) {
     return err;
 }
 
-uint64_t Archive::SpanEnd(uint32_t localHeaderOffset) const {
+uint64_t Archive::NextStart(uint32_t localHeaderOffset) const {
     const auto next = std::upper_bound(spanStarts_.begin(), spanStarts_.end(), localHeaderOffset);
-    return next == spanStarts_.end() ? UINT64_MAX : prefix_ + *next;
+    return next == spanStarts_.end() ? UINT64_MAX : *next;
+}
+
+uint64_t Archive::SpanEnd(uint32_t localHeaderOffset) const {
+    const uint64_t next = NextStart(localHeaderOffset);
+    return next == UINT64_MAX ? next : prefix_ + next;
 }
 
 int Archive::CheckLocalHeader(LocalHeaderInfo& info) {

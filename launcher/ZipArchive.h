@@ -1,6 +1,7 @@
 // The archive layer under the launcher's zip reader: walks a single-disk PKZIP central directory,
-// checks local headers and streams entry data through raw inflate with a running CRC-32,
-// optionally decrypting PKWARE traditional encryption.
+// checks local headers and streams entry data through raw inflate with a running CRC-32. It can
+// decrypt PKWARE traditional encryption given a password, but no caller sets one: the reader
+// refuses encrypted entries before reading them (kZipPassword), so they are never written.
 #pragma once
 #include <windows.h>
 
@@ -182,9 +183,11 @@ public:
     int CloseEntryStream() { return entries_.Close(); }
     EntryReader& entries() { return entries_; }
 
-    // For readers of other threads: the shared file, the bytes in front of the archive, and where
-    // the bytes of the entry whose local header lies at that offset end (the next local header or
-    // the directory; as a file offset).
+    // Where the bytes of the entry whose local header lies at that offset end: the next local
+    // header or the directory, as an offset in the archive. Its data must not reach past it.
+    uint64_t NextStart(uint32_t localHeaderOffset) const;
+    // For readers of other threads: the shared file, the bytes in front of the archive, and
+    // NextStart as a file offset.
     HANDLE file() const { return source_.file; }
     FileReader reader() const { return source_.read; }
     uint64_t prefix() const { return prefix_; }

@@ -7,7 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <unordered_set>
+#include <unordered_map>
 #include <vector>
 
 using lumora::zip::Archive;
@@ -194,9 +194,9 @@ private:
 
     // Copies one entry's central header and name; any thread.
     int Header(int index, lumora::zip::CentralHeader& header, std::string& name, bool& nameFits);
-    // Many entries share a folder: once made, it is not looked up again for this archive.
-    // Any thread.
-    void EnsureFolderOnce(const std::wstring& folder, bool absolute);
+    // Many entries share a folder: once made, it is not looked up again for this archive. True
+    // when the folder is there. Any thread.
+    bool EnsureFolderOnce(const std::wstring& folder, bool absolute);
 
     std::unique_ptr<Archive> archive_;
     std::unique_ptr<EntryCursor> cursor_;
@@ -205,7 +205,7 @@ private:
     wchar_t root_[MAX_PATH] = {};
     std::mutex directoryLock_;
     std::mutex foldersLock_;
-    std::unordered_set<std::wstring> ensuredFolders_;
+    std::unordered_map<std::wstring, bool> ensuredFolders_;  // folder, whether it could be made
 };
 
 int CZipReader::Open(const wchar_t* fileName, ZipFileReader read) {
@@ -236,14 +236,18 @@ int CZipReader::Header(int index, lumora::zip::CentralHeader& header, std::strin
     return kZipOk;
 }
 
-void CZipReader::EnsureFolderOnce(const std::wstring& folder, bool absolute) {
+bool CZipReader::EnsureFolderOnce(const std::wstring& folder, bool absolute) {
     // Every folder, of a folder entry or a file's, is made under this one lock: a thread that
     // finds the folder listed must find it on disk too, and two threads making "Data" and "data"
     // side by side would make two folders on a file system that tells case apart.
     std::wstring key = folder;
     while (!key.empty() && (key.back() == L'\\' || key.back() == L'/')) key.pop_back();
     std::lock_guard<std::mutex> lock(foldersLock_);
-    if (ensuredFolders_.insert(key).second) EnsureDirectory(absolute ? nullptr : root_, folder.c_str());
+    const auto known = ensuredFolders_.find(key);
+    if (known != ensuredFolders_.end()) return known->second;
+    const bool made = EnsureDirectory(absolute ? nullptr : root_, folder.c_str());
+    ensuredFolders_.emplace(std::move(key), made);
+    return made;
 }
 
 int CZipReader::Get(int index, TZipEntryInfo* info) {
@@ -306,6 +310,10 @@ int EntryCursor::Get(int index, TZipEntryInfo* info) {
     LocalHeaderInfo local;
     const int checked = entries_.CheckLocalHeader(h, local);
     if (checked != lumora::zip::kOk) return ReaderCode(checked, kZipCorrupt);
+    // The directory only bounds an entry by its name; a long local extra field can still push
+    // the data into the next entry's bytes.
+    if (!h.usesZip64() && local.dataStart + h.compressedSize > reader_.archive_->NextStart(h.localHeaderOffset))
+        return kZipCorrupt;
     std::vector<unsigned char> extra(local.extraLength);
     if (!extra.empty() && !entries_.ReadAt(local.extraOffset, extra.data(), static_cast<DWORD>(extra.size())))
         return ReaderCode(entries_.ReadFailure(), kZipCorrupt);
@@ -339,10 +347,7 @@ int EntryCursor::Extract(int index, const wchar_t* name, DWORD creation, bool& c
     if (h.encrypted() && reader_.password_ == nullptr) return kZipPassword;
 
     const std::wstring target = name;
-    if (e.attributes & FILE_ATTRIBUTE_DIRECTORY) {
-        reader_.EnsureFolderOnce(target, IsAbsolute(target));
-        return kZipOk;
-    }
+    if (e.attributes & FILE_ATTRIBUTE_DIRECTORY) return reader_.EnsureFolderOnce(target, IsAbsolute(target)) ? kZipOk : kZipNoFile;
     const size_t cut = target.find_last_of(L"/\\");
     const std::wstring folder = cut == std::wstring::npos ? std::wstring() : target.substr(0, cut + 1);
     const std::wstring file = cut == std::wstring::npos ? target : target.substr(cut + 1);
@@ -455,15 +460,31 @@ void CloseZipArchive(HZIPARCHIVE zip) {
     delete zip;
 }
 
-void EnsureDirectory(const wchar_t* base, const wchar_t* path) {
+bool EnsureDirectory(const wchar_t* base, const wchar_t* path) {
     const std::wstring root = base ? base : L"";
     if (base != nullptr && GetFileAttributesW(base) == INVALID_FILE_ATTRIBUTES) CreateDirectoryW(base, nullptr);
-    const std::wstring dir = path ? path : L"";
-    if (dir.empty() || dir.size() >= MAX_PATH || root.size() + dir.size() >= MAX_PATH) return;
-    const size_t last = dir.find_last_of(L"/\\");
-    if (last != std::wstring::npos && last != 0) EnsureDirectory(base, dir.substr(0, last).c_str());
-    const std::wstring full = root + dir;
-    if (GetFileAttributesW(full.c_str()) == INVALID_FILE_ATTRIBUTES) CreateDirectoryW(full.c_str(), nullptr);
+    std::wstring dir = path ? path : L"";
+    while (!dir.empty() && (dir.back() == L'\\' || dir.back() == L'/')) dir.pop_back();
+    if (dir.empty()) return true;
+    if (dir.size() >= MAX_PATH || root.size() + dir.size() >= MAX_PATH) return false;
+    // From the outermost folder in; a leading separator belongs to the first.
+    for (size_t cut = dir.find_first_of(L"/\\", 1);; cut = dir.find_first_of(L"/\\", cut + 1)) {
+        const std::wstring full = root + dir.substr(0, cut);
+        DWORD attributes = GetFileAttributesW(full.c_str());
+        if (base != nullptr && attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            // The release makes a folder where an older one had a file: the folder replaces it,
+            // as a file replaces a file. A file held open stays, and so does the folder's absence.
+            SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (DeleteFileW(full.c_str()))
+                attributes = INVALID_FILE_ATTRIBUTES;
+            else
+                SetFileAttributesW(full.c_str(), attributes);
+        }
+        if (attributes == INVALID_FILE_ATTRIBUTES) CreateDirectoryW(full.c_str(), nullptr);
+        if (cut == std::wstring::npos) break;
+    }
+    const DWORD made = GetFileAttributesW((root + dir).c_str());
+    return made != INVALID_FILE_ATTRIBUTES && (made & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 int ZipLastError() { return g_zipLastError; }

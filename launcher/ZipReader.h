@@ -50,11 +50,14 @@ int GetZipEntry(HZIPARCHIVE zip, int index, TZipEntryInfo* info);
 // The record of GetZipEntry from the central directory alone: name, attributes and sizes (the
 // times are left 0); the local header is neither read nor checked.
 int PeekZipEntry(HZIPARCHIVE zip, int index, TZipEntryInfo* info);
-// Writes entry index to root + name, or to name when it is absolute.
+// Writes entry index to root + name, or to name when it is absolute; a folder entry that cannot
+// be made gives kZipNoFile.
 int ExtractZipEntry(HZIPARCHIVE zip, int index, const wchar_t* name);
 void CloseZipArchive(HZIPARCHIVE zip);
-// Creates each missing folder of path under base (base may be null for an absolute path).
-void EnsureDirectory(const wchar_t* base, const wchar_t* path);
+// Creates each missing folder of path under base (base may be null for an absolute path); under
+// a base, a file standing where one of the folders goes is replaced by the folder. True when the
+// whole path is a folder afterwards.
+bool EnsureDirectory(const wchar_t* base, const wchar_t* path);
 
 // Reads and writes entries of an open archive on a thread of its own: each writer has its own
 // read buffer and inflate state, so several can unpack side by side. The handle's own functions

@@ -1,6 +1,6 @@
 // The progress window: a small box at the bottom right of the screen that runs the job's
-// download thread, shows progress and retries once a second, and at the end installs at once
-// (forced job) or offers to install now.
+// download thread, shows progress and the number of each retry (the attempts 2 s apart), and at
+// the end installs at once (forced job) or offers to install now.
 #pragma once
 #include <atomic>
 #include <memory>

@@ -1,5 +1,6 @@
 // Reading the numbers, lists, colours and switches that layout attributes and image
-// descriptions carry. Every control reads a kind of value through the one reader here.
+// descriptions carry. The controls read their values through these; the layout builder reads
+// the window element's own attributes (sizes, numbers, switches) with small readers of its own.
 #pragma once
 #include <windows.h>
 
