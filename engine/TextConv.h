@@ -19,10 +19,10 @@ std::wstring CodePageToWide(const std::string& text, unsigned codePage);
 
 // The code page of most of the updater's narrow texts (job fields, configuration values, the
 // texts written to the client's pipe and the name of that pipe, log texts): the system's ANSI code
-// page, which its narrow functions use too. Two configuration values are read as code page 936
-// instead (MbcsToWide936): the launch name in the client program's path and the cache name in
-// the updater's own pipe name. File names never pass through it: a folder name it cannot hold
-// would come back as another name.
+// page, which its narrow functions use too. Three configuration values are read as code page 936
+// instead (MbcsToWide936): the program name in the language's registry key, the launch name in
+// the client program's path and the cache name in the updater's own pipe name. File names never
+// pass through it: a folder name it cannot hold would come back as another name.
 unsigned NarrowCodePage();
 
 // Conversions through the narrow code page.

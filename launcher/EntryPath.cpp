@@ -81,7 +81,9 @@ ArchiveNames::ArchiveNames(const std::vector<EntryTarget>& targets) {
     taken_.insert(folders_.begin(), folders_.end());
 }
 
-bool ArchiveNames::MakesFolder(const std::wstring& relative) const { return folders_.count(SameFileKey(relative)) != 0; }
+bool ArchiveNames::MakesFolder(const std::wstring& relative) const {
+    return folders_.count(SameFileKey(relative)) != 0;
+}
 
 std::wstring ArchiveNames::CopyName(const std::wstring& relative, const std::wstring& suffix) {
     std::wstring name = relative + suffix;

@@ -219,7 +219,8 @@ void ApplyEntry(CZipEntryWriter& writer, int index, const PlannedEntry& plan, co
 bool GoesThroughTheArchive(const std::wstring& relative) {
     const std::wstring key = lumora::SameFileKey(relative);
     static const std::wstring kArchive = L"UPDATE.ZIP";
-    return key.compare(0, kArchive.size(), kArchive) == 0 && (key.size() == kArchive.size() || key[kArchive.size()] == L'\\');
+    return key.compare(0, kArchive.size(), kArchive) == 0 &&
+           (key.size() == kArchive.size() || key[kArchive.size()] == L'\\');
 }
 
 // Names every entry and checks it before anything is written: unsafe entries and those the

@@ -347,7 +347,8 @@ int EntryCursor::Extract(int index, const wchar_t* name, DWORD creation, bool& c
     if (h.encrypted() && reader_.password_ == nullptr) return kZipPassword;
 
     const std::wstring target = name;
-    if (e.attributes & FILE_ATTRIBUTE_DIRECTORY) return reader_.EnsureFolderOnce(target, IsAbsolute(target)) ? kZipOk : kZipNoFile;
+    if (e.attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return reader_.EnsureFolderOnce(target, IsAbsolute(target)) ? kZipOk : kZipNoFile;
     const size_t cut = target.find_last_of(L"/\\");
     const std::wstring folder = cut == std::wstring::npos ? std::wstring() : target.substr(0, cut + 1);
     const std::wstring file = cut == std::wstring::npos ? target : target.substr(cut + 1);

@@ -74,13 +74,7 @@ public:
         const uint32_t at = static_cast<uint32_t>(bytes.size());
         Put32(bytes, 0x04034B50);
         Put16(bytes, 20);
-        Put16(bytes, 0);
-        Put16(bytes, r.method);
-        Put32(bytes, kDosTime);
-        Put32(bytes, r.crc);
-        Put32(bytes, static_cast<uint32_t>(r.data.size()));
-        Put32(bytes, r.size);
-        Put16(bytes, static_cast<uint32_t>(r.name.size()));
+        PutCommon(bytes, r);
         Put16(bytes, static_cast<uint32_t>(r.localExtra.size()));
         bytes += r.name + r.localExtra + r.data;
         return at;
@@ -89,13 +83,7 @@ public:
         Put32(dir_, 0x02014B50);
         Put16(dir_, 20);  // made on DOS: the attributes below are its bits
         Put16(dir_, 20);
-        Put16(dir_, 0);
-        Put16(dir_, r.method);
-        Put32(dir_, kDosTime);
-        Put32(dir_, r.crc);
-        Put32(dir_, static_cast<uint32_t>(r.data.size()));
-        Put32(dir_, r.size);
-        Put16(dir_, static_cast<uint32_t>(r.name.size()));
+        PutCommon(dir_, r);
         for (int i = 0; i < 4; ++i) Put16(dir_, 0);  // extra, comment, disk, internal attributes
         Put32(dir_, r.name.back() == '/' ? 0x10 : 0x20);
         Put32(dir_, localAt);
@@ -121,6 +109,16 @@ public:
     std::string bytes;  // the local records so far
 
 private:
+    // Flags, method, time, CRC-32, sizes and name length: the same in both headers.
+    static void PutCommon(std::string& s, const Record& r) {
+        Put16(s, 0);
+        Put16(s, r.method);
+        Put32(s, kDosTime);
+        Put32(s, r.crc);
+        Put32(s, static_cast<uint32_t>(r.data.size()));
+        Put32(s, r.size);
+        Put16(s, static_cast<uint32_t>(r.name.size()));
+    }
     static const uint32_t kDosTime = (41u << 25) | (3u << 21) | (4u << 16) | (5u << 11) | (6u << 5) | 4u;
     std::string dir_;
     uint32_t count_ = 0;
