@@ -96,8 +96,6 @@ std::wstring ArchiveNames::CopyName(const std::wstring& relative, const std::wst
     return name;
 }
 
-bool EntryTargetsOverlap(const std::vector<EntryTarget>& targets) { return ArchiveNames(targets).overlap(); }
-
 bool SafeEntryPath(const std::wstring& root, const std::wstring& name, bool directory, std::size_t reserve,
                    std::wstring& relative) {
     std::wstring rest = name;

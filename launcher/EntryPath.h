@@ -45,7 +45,4 @@ private:
     bool overlap_ = false;
 };
 
-// ArchiveNames(targets).overlap().
-bool EntryTargetsOverlap(const std::vector<EntryTarget>& targets);
-
 }  // namespace lumora

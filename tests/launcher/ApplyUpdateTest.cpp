@@ -324,7 +324,7 @@ TEST_F(ApplyUpdate, EntriesNamingTheSameFileLandInTheirOrder) {
         {{{L"a\\x.txt", false}, {L"a\\x.txt", true}}, true},
         {{{L"prog~1.txt", false}, {L"program.txt", false}}, true},  // a short name may be either
     };
-    for (const Case& c : cases) EXPECT_EQ(lumora::EntryTargetsOverlap(c.targets), c.overlap) << &c - cases;
+    for (const Case& c : cases) EXPECT_EQ(lumora::ArchiveNames(c.targets).overlap(), c.overlap) << &c - cases;
 }
 
 // Each folder entry "Dnnn/" is followed by "dnnn/x.dll": two writers make the one folder at once.
