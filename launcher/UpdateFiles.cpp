@@ -28,6 +28,8 @@ const char kArchiveMakesFolder[] = "the archive also makes it a folder";
 const char kArchiveItself[] = "it would write over the update archive";
 const char kFolderWithFiles[] = "a folder with files stands in its place";
 const char kFolderAtCopy[] = "a folder stands where its copy is written";
+// A damaged entry: no later start could read it better.
+const char kFolderWithContent[] = "it is marked a folder but has content";
 const DWORD kProtectiveAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 // A program still closing may hold an installed file (as a running program holds its DLL) for a
 // moment; the client's start waits this long for all such files together, the next start does the rest.
@@ -56,11 +58,15 @@ struct ApplyState {
 
 // An entry as the first pass over the directory found it.
 struct PlannedEntry {
-    std::wstring name;  // as the record gives it, kept for the log when unsafe
+    std::wstring name;  // as the record gives it, kept for the log when unsafe or damaged
     lumora::EntryTarget target;
     std::wstring copy;  // a file's replacement, written first under this relative name
     bool unsafe = false;
-    const char* conflict = nullptr;  // why the archive's own names keep the entry out
+    const char* conflict = nullptr;  // why the archive's own names or records keep the entry out
+    bool damaged = false;            // the record itself is at fault, not how it meets the others
+
+    // The name the log gives the entry.
+    const std::wstring& shown() const { return target.relative.empty() ? name : target.relative; }
 };
 
 // What became of one entry; entries are written side by side, but what they report is taken in
@@ -101,6 +107,14 @@ bool PutInPlace(const std::wstring& pending, const std::wstring& target, DWORD o
     return false;
 }
 
+// A file written in place has no use for a copy under its copy name. One is left there by an
+// apply ended after an empty folder in the file's place was removed and before the copy took its
+// name; kept, it would stay for good.
+void RemoveLeftoverCopy(const std::wstring& pending) {
+    const DWORD attributes = GetFileAttributesW(pending.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) ForceDelete(pending);
+}
+
 bool IsFolder(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -135,7 +149,7 @@ void ApplyEntry(CZipEntryWriter& writer, int index, const PlannedEntry& plan, co
     }
     if (plan.conflict != nullptr) {
         out.conflict = plan.conflict;
-        out.error = kZipWrite;
+        out.error = plan.damaged ? kZipCorrupt : kZipWrite;
         return;
     }
     const std::wstring& relative = plan.target.relative;
@@ -149,6 +163,7 @@ void ApplyEntry(CZipEntryWriter& writer, int index, const PlannedEntry& plan, co
         return;
     }
     const std::wstring target = root + relative;
+    const std::wstring pending = root + plan.copy;
     // Most files are new: creating the file is also the test whether one is there.
     code = writer.Extract(index, relative.c_str(), true, created);
     if (created) {
@@ -158,6 +173,7 @@ void ApplyEntry(CZipEntryWriter& writer, int index, const PlannedEntry& plan, co
             out.error = code;
             out.notWritten = LaterStartMayMend(code);
         }
+        RemoveLeftoverCopy(pending);
         return;
     }
     DWORD old = GetFileAttributesW(target.c_str());
@@ -168,6 +184,7 @@ void ApplyEntry(CZipEntryWriter& writer, int index, const PlannedEntry& plan, co
             out.error = code;
             out.notWritten = LaterStartMayMend(code);
         }
+        if (created) RemoveLeftoverCopy(pending);
         return;
     }
     if (old == INVALID_FILE_ATTRIBUTES) {
@@ -175,7 +192,6 @@ void ApplyEntry(CZipEntryWriter& writer, int index, const PlannedEntry& plan, co
         out.notWritten = true;
         return;
     }
-    const std::wstring pending = root + plan.copy;
     code = writer.Extract(index, plan.copy.c_str(), false, created);
     if (code == kZipNoFile) {
         // A copy left by an interrupted run may be in the way.
@@ -237,6 +253,13 @@ std::vector<PlannedEntry> PlanEntries(HZIPARCHIVE zip, int count, const std::wst
             p.unsafe = true;
             continue;
         }
+        // Nothing is made for it and nothing installed gives way to it, so it names no path.
+        if (IsFolderWithContent(entry)) {
+            p.name = entry.name;
+            p.conflict = kFolderWithContent;
+            p.damaged = true;
+            continue;
+        }
         p.target.directory = (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         p.unsafe = !lumora::SafeEntryPath(root, entry.name, p.target.directory, kCopyNameRoom, p.target.relative);
         if (p.unsafe)
@@ -247,7 +270,7 @@ std::vector<PlannedEntry> PlanEntries(HZIPARCHIVE zip, int count, const std::wst
     lumora::ArchiveNames names(targets);
     overlap = names.overlap();
     for (PlannedEntry& p : plan) {
-        if (p.unsafe) continue;
+        if (p.unsafe || p.damaged) continue;
         if (GoesThroughTheArchive(p.target.relative))
             p.conflict = kArchiveItself;
         else if (!p.target.directory && names.MakesFolder(p.target.relative))
@@ -347,7 +370,7 @@ void ApplyUpdateZip(ZipFileReader read) {
                 if (o.unsafe) cpplog::WriteWideToLog(CPPLOG_INFO << "unsafe zip entry skipped: ", plan[i].name.c_str());
                 if (o.conflict != nullptr)
                     cpplog::WriteWideToLog(CPPLOG_INFO << "update entry skipped, " << o.conflict << ": ",
-                                           plan[i].target.relative.c_str());
+                                           plan[i].shown().c_str());
                 if (o.error != kZipOk) SetZipLastError(o.error);
                 if (o.notWritten) state.notWritten.push_back(plan[i].target.relative);
                 if (o.held) state.held.push_back(o.heldFile);

@@ -14,6 +14,7 @@ void CleanTempFiles();
 // it; it is kept when a file could not be written (one held open by another program, say) or the
 // archive could not be read (a network share that dropped), so the next start completes it.
 // An installed file where the release has a folder gives way to the folder, an empty folder where
-// it has a file to the file; an entry that meets a folder with files, or a path the archive names
-// both as a file and as a folder, is logged and left out, and the update counts as applied.
+// it has a file to the file; an entry that meets a folder with files, a path the archive names
+// both as a file and as a folder, or a record marked a folder that has content, is logged and
+// left out, and the update counts as applied.
 void ApplyUpdateZip(ZipFileReader read = &::ReadFile);

@@ -45,7 +45,9 @@ FILETIME DosToFileTime(uint32_t dosDateTime) {
     return utc;
 }
 
-DWORD AttributesOf(const lumora::zip::CentralHeader& h) {
+// The attributes by the host system that made the entry; a name that ends in a separator is a
+// folder whatever they say.
+DWORD AttributesOf(const lumora::zip::CentralHeader& h, const std::string& rawName) {
     const unsigned host = h.versionMadeBy >> 8;
     const uint32_t ext = h.externalAttributes;
     bool readOnly, hidden, system, directory, archive;
@@ -62,6 +64,7 @@ DWORD AttributesOf(const lumora::zip::CentralHeader& h) {
         archive = true;
         hidden = system = false;
     }
+    if (!rawName.empty() && (rawName.back() == '/' || rawName.back() == '\\')) directory = true;
     DWORD attributes = 0;
     if (directory) attributes |= FILE_ATTRIBUTE_DIRECTORY;
     if (archive) attributes |= FILE_ATTRIBUTE_ARCHIVE;
@@ -273,7 +276,7 @@ int CZipReader::Peek(int index, TZipEntryInfo* info) {
     std::memset(info, 0, sizeof(*info));
     info->index = index;
     if (fits) WideName(raw, info->name);
-    info->attributes = AttributesOf(h);
+    info->attributes = AttributesOf(h, raw);
     info->compressedSize = h.compressedSize;
     info->uncompressedSize = h.uncompressedSize;
     return kZipOk;
@@ -323,7 +326,7 @@ int EntryCursor::Get(int index, TZipEntryInfo* info) {
     // A name too long for the record is left empty rather than cut short, which would name a
     // different file.
     if (fits) WideName(raw, e.name);
-    e.attributes = AttributesOf(h);
+    e.attributes = AttributesOf(h, raw);
     e.compressedSize = h.compressedSize;
     e.uncompressedSize = h.uncompressedSize;
     e.lastWriteTime = e.lastAccessTime = e.creationTime = DosToFileTime(h.dosDateTime);
@@ -345,6 +348,8 @@ int EntryCursor::Extract(int index, const wchar_t* name, DWORD creation, bool& c
     // Refused before anything is created: an entry that cannot be read must leave no trace.
     if (h.usesZip64()) return kZipFlate;
     if (h.encrypted() && reader_.password_ == nullptr) return kZipPassword;
+    // Made as a folder, it would cost the file installed there; its content is no folder's.
+    if (IsFolderWithContent(e)) return kZipCorrupt;
 
     const std::wstring target = name;
     if (e.attributes & FILE_ATTRIBUTE_DIRECTORY)

@@ -11,7 +11,7 @@ enum : int {
     kZipOk = 0,
     kZipNoFile = 0x200,        // opening the archive, or creating the target file, failed
     kZipWrite = 0x400,         // writing the target file failed
-    kZipCorrupt = 0x700,       // an entry's local header does not match its central header
+    kZipCorrupt = 0x700,       // an entry's headers disagree, or a folder record has content
     kZipRead = 0x800,          // the archive file could not be read (the file's failure, not its data's)
     kZipPassword = 0x1000,     // wrong or missing password
     kZipArgs = 0x10000,        // no handle, or an index out of range
@@ -30,6 +30,15 @@ struct TZipEntryInfo {
     DWORD compressedSize;
     DWORD uncompressedSize;
 };
+
+// A record is a folder when its name ends in '/' or '\' (as every common zip reader takes it,
+// whatever the attributes: jar and Compress-Archive write folders with attributes 0) or when its
+// attributes say so. A folder has no content: a record that is called a folder but is not empty
+// is damaged, and nothing is made for it. It is the uncompressed size that counts, since some
+// tools deflate an empty folder record to 2 bytes.
+inline bool IsFolderWithContent(const TZipEntryInfo& info) {
+    return (info.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && info.uncompressedSize != 0;
+}
 
 class CZipReader;
 
@@ -51,7 +60,7 @@ int GetZipEntry(HZIPARCHIVE zip, int index, TZipEntryInfo* info);
 // times are left 0); the local header is neither read nor checked.
 int PeekZipEntry(HZIPARCHIVE zip, int index, TZipEntryInfo* info);
 // Writes entry index to root + name, or to name when it is absolute; a folder entry that cannot
-// be made gives kZipNoFile.
+// be made gives kZipNoFile, one with content kZipCorrupt.
 int ExtractZipEntry(HZIPARCHIVE zip, int index, const wchar_t* name);
 void CloseZipArchive(HZIPARCHIVE zip);
 // Creates each missing folder of path under base (base may be null for an absolute path); under

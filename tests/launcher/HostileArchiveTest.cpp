@@ -1,6 +1,7 @@
 // Archives made byte by byte to meet the apply where it could be fooled: entries that reuse each
-// other's bytes, names like the apply's own copies, and paths that are a file on one side and a
-// folder on the other. Every file stays old or becomes whole new, and every such update ends.
+// other's bytes, names like the apply's own copies, paths that are a file on one side and a folder
+// on the other, and folder records known only by their names or carrying content. Every file stays
+// old or becomes whole new, and every such update ends.
 #include "UpdateFiles.h"
 #include "ZipFixtures.h"
 
@@ -39,7 +40,9 @@ uint32_t Crc(const std::string& s) {
     return static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(s.data()), static_cast<uInt>(s.size())));
 }
 
-// One entry as it lies in the archive; a name ending in '/' is a folder.
+const uint16_t kMadeOnDos = 20, kMadeOnUnix = 0x0314;
+
+// One entry as it lies in the archive; made on DOS, and a folder when its name ends in '/'.
 struct Record {
     std::string name;
     std::string data;  // as stored: deflated when method is 8
@@ -47,10 +50,20 @@ struct Record {
     uint32_t crc = 0;
     uint32_t size = 0;
     std::string localExtra;
+    uint16_t madeBy = kMadeOnDos;
+    uint32_t external = 0;  // attributes, by the system madeBy names
+
+    Record& As(uint16_t host, uint32_t attributes) {
+        madeBy = host;
+        external = attributes;
+        return *this;
+    }
 };
 
+uint32_t DosBits(const std::string& name) { return name.back() == '/' ? 0x10 : 0x20; }
+
 Record Stored(const std::string& name, const std::string& content) {
-    return Record{name, content, 0, Crc(content), static_cast<uint32_t>(content.size()), ""};
+    return Record{name, content, 0, Crc(content), static_cast<uint32_t>(content.size()), "", kMadeOnDos, DosBits(name)};
 }
 
 Record Deflated(const std::string& name, const std::string& content) {
@@ -64,7 +77,7 @@ Record Deflated(const std::string& name, const std::string& content) {
     deflate(&zs, Z_FINISH);
     out.resize(zs.total_out);
     deflateEnd(&zs);
-    return Record{name, out, 8, Crc(content), static_cast<uint32_t>(content.size()), ""};
+    return Record{name, out, 8, Crc(content), static_cast<uint32_t>(content.size()), "", kMadeOnDos, DosBits(name)};
 }
 
 // Local records first, then the directory with whatever offsets the test gives.
@@ -81,11 +94,11 @@ public:
     }
     void Central(const Record& r, uint32_t localAt) {
         Put32(dir_, 0x02014B50);
-        Put16(dir_, 20);  // made on DOS: the attributes below are its bits
+        Put16(dir_, r.madeBy);
         Put16(dir_, 20);
         PutCommon(dir_, r);
         for (int i = 0; i < 4; ++i) Put16(dir_, 0);  // extra, comment, disk, internal attributes
-        Put32(dir_, r.name.back() == '/' ? 0x10 : 0x20);
+        Put32(dir_, r.external);
         Put32(dir_, localAt);
         dir_ += r.name;
         ++count_;
@@ -324,6 +337,17 @@ TEST_F(HostileArchive, AFileOnOneSideAndAFolderOnTheOtherEndTheUpdate) {
     };
     const Case cases[] = {
         {"an empty folder where the release has a file", {{L"a", "<dir>"}}, {"a"}, {{L"a", "a"}}, {}},
+        // An apply ended after the empty folder went and before the file's copy took its name.
+        {"the copy an ended apply left where no file is",
+         {{L"cache\\tmp2.~lumora-new", "cache/tmp2"}},
+         {"cache/tmp2"},
+         {{L"cache", "<dir>"}, {L"cache\\tmp2", "cache/tmp2"}},
+         {}},
+        {"the numbered copy an ended apply left, where the archive writes the plain copy name",
+         {{L"v.txt.~lumora-new2", "v.txt"}},
+         {"v.txt", "v.txt.~lumora-new"},
+         {{L"v.txt", "v.txt"}, {L"v.txt.~lumora-new", "v.txt.~lumora-new"}},
+         {}},
         {"a folder with files where the release has a file",
          {{L"a", "<dir>"}, {L"a\\keep.txt", "kept"}},
          {"a", "other.txt"},
@@ -356,9 +380,52 @@ TEST_F(HostileArchive, AFileOnOneSideAndAFolderOnTheOtherEndTheUpdate) {
         Reset(c.installed);
         ZipWriter w;
         for (const std::string& n : c.entries) w.Add(Stored(n, n.back() == '/' ? "" : n));
-        EXPECT_EQ(Apply(w.Finish()), c.after);  // no "update.zip" left for the next start
+        const std::string zip = w.Finish();
+        EXPECT_EQ(Apply(zip), c.after);  // no "update.zip" left for the next start
         EXPECT_EQ(log_, c.log);
+        EXPECT_EQ(Apply(zip), c.after);  // and the same archive once more changes nothing
     }
+}
+
+// What jar, Compress-Archive and the like write: folder records known only by their names.
+// And records that claim to be folders but have content: no tool writes one, and made as a
+// folder it would cost the file installed there.
+TEST_F(HostileArchive, FoldersAreKnownByTheirNamesAndHaveNoContent) {
+    const std::string old = "old version";
+    Reset({{L"a.txt", old}, {L"b.txt", old}});
+    ZipWriter w;
+    w.Add(Stored("logs/", "").As(kMadeOnDos, 0));
+    w.Add(Stored("logs/empty/", "").As(kMadeOnDos, 0));
+    w.Add(Stored("data\\", "").As(kMadeOnDos, 0));
+    w.Add(Stored("data\\a.txt", "data a").As(kMadeOnDos, 0));
+    w.Add(Stored("data\\sub\\", "").As(kMadeOnDos, 0));
+    w.Add(Stored("a.txt", "v2.0.1").As(kMadeOnDos, 0x10));
+    w.Add(Deflated("b.txt", "v2.0.1").As(kMadeOnUnix, 040755u << 16));
+    w.Add(Stored("c.txt", "v2.0.1").As(kMadeOnDos, 0xFFFFFFFF));
+    w.Add(Stored("d.txt", "v2.0.1").As(kMadeOnUnix, 0xFFFFFFFF));
+    w.Add(Stored("e.txt/", "v2.0.1"));
+    w.Add(Deflated("deflated/", ""));  // an empty folder record deflated to 2 bytes
+    w.Add(Stored("f.txt", "v2.0.1"));
+    const std::string zip = w.Finish();
+
+    const Tree after = {{L"a.txt", old},          {L"b.txt", old},          {L"data", "<dir>"},
+                        {L"data\\a.txt", "data a"}, {L"data\\sub", "<dir>"},  {L"deflated", "<dir>"},
+                        {L"f.txt", "v2.0.1"},     {L"logs", "<dir>"},       {L"logs\\empty", "<dir>"}};
+    EXPECT_EQ(Apply(zip), after);  // no "update.zip" left: no later start could do better
+    std::vector<std::string> skipped;
+    for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt", "e.txt/"})
+        skipped.push_back(std::string("update entry skipped, it is marked a folder but has content: ") + name);
+    EXPECT_EQ(log_, skipped);
+
+    // The reader alone refuses it too, and leaves the installed file.
+    ASSERT_TRUE(testutil::WriteBytes(client_ / L"update.zip", zip));
+    HZIPARCHIVE reader = OpenZipArchive(L"update.zip");
+    ASSERT_NE(reader, nullptr);
+    EXPECT_EQ(ExtractZipEntry(reader, 5, L"a.txt"), kZipCorrupt);
+    CloseZipArchive(reader);
+    std::string kept;
+    EXPECT_TRUE(testutil::ReadBytes(client_ / L"a.txt", kept));
+    EXPECT_EQ(kept, old);
 }
 
 }  // namespace
