@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The updater program as the client runs it (x86_64 build under Wine, in a Wine prefix of its own
-# on an Xvfb display of its own), against nginx on 127.0.0.1:
+# The updater program as the client runs it (under Wine, in a Wine prefix of its own on an Xvfb
+# display of its own; the 32-bit build where the kernel runs 32-bit code, else the 64-bit one,
+# TOLU_BENCH_ARCH=i686 or x86_64 chooses), against nginx on 127.0.0.1:
 #   - start to the progress window visible in its corner (a normal job; median of 5 warm starts)
 #   - a whole forced update of a 64 MiB zip of many files, from the start of the updater to the
 #     program it starts after the install, against curl + md5sum + unzip -o doing the same work
@@ -17,26 +18,31 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${TOLU_BUILD:-$here/build}
-B=$BUILD/x86_64
+. "$here/tools/arch.sh"
+TOLU_BENCH_ARCH=$(bench_arch)
+export TOLU_BENCH_ARCH
+B=$BUILD/$TOLU_BENCH_ARCH
 work=$B/bench-app
 
 if [ "${TOLU_WINE_BUILD:-}" != "$(realpath -m "$work")" ]; then
   echo "[bench] building"
   TOLU_BUILD=$BUILD bash "$here/tools/build.sh" >/dev/null
+  echo "[bench] measuring $(build_words "$TOLU_BENCH_ARCH")"
   for tool in curl md5sum unzip nginx Xvfb bc; do
     command -v "$tool" >/dev/null || { echo "[bench] missing $tool (tools/setup.sh installs it)" >&2; exit 1; }
   done
   # Windows need a display; the prefix keeps the display it was started with, so both are ours.
   mkdir -p "$work"
+  # The build's Wine settings with a prefix of the benchmark's own.
+  sed "s|^export WINEPREFIX='[^']*'|export WINEPREFIX='$work/wineprefix'|" "$B/wine-env.sh" >"$work/wine-env.sh"
   exec bash "$here/tools/with-wine.sh" "$work" bash "$0" "$@"
 fi
 
 PY=/usr/bin/python3
-WINE=/usr/lib/wine/wine64
 HELPER=$B/tools/app-bench/app_bench.exe
 rm -rf "$work/root" "$work/web" "$work/tools" "$work/runs"
 mkdir -p "$work/runs" "$work/tools"
-export WINEPREFIX="$work/wineprefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
+. "$work/wine-env.sh"
 cleanup() { bash "$here/tools/httpserver/nginx.sh" stop "$work/web" >/dev/null 2>&1 || true; }
 trap cleanup EXIT
 echo "[bench] Wine prefix $WINEPREFIX"

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Benchmark of the download engine (x86_64 build under Wine) against a loopback nginx:
+# Benchmark of the download engine under Wine against a loopback nginx (the 32-bit build where the
+# kernel runs 32-bit code, else the 64-bit one; TOLU_BENCH_ARCH=i686 or x86_64 chooses):
 #   - 256 MiB end to end (probe to a verified "update.zip" in place), split into transfer, join
 #     and MD5, against curl then md5sum, and against aria2c -x4 with its own MD5 check
 #   - the engine's MD5 of that file alone against md5sum, and the engine's transfer alone (the
@@ -14,11 +15,14 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${TOLU_BUILD:-$here/build}
 RUNS=${BENCH_RUNS:-3}
+. "$here/tools/arch.sh"
+ARCH=$(bench_arch)
 
 echo "[bench] building"
 bash "$here/tools/build.sh" >/dev/null
-BENCH_EXE=$BUILD/x86_64/tools/engine-bench/engine_bench.exe
-WINE_RUN=$BUILD/x86_64/wine-run.sh
+echo "[bench] measuring $(build_words "$ARCH")"
+BENCH_EXE=$BUILD/$ARCH/tools/engine-bench/engine_bench.exe
+WINE_RUN=$BUILD/$ARCH/wine-run.sh
 for tool in curl md5sum aria2c nginx python3; do
   command -v "$tool" >/dev/null || { echo "[bench] missing $tool (tools/setup.sh installs it)" >&2; exit 1; }
 done

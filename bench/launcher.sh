@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Applies a 200 MiB, 5,000-file update with lumoraLaunch (x86_64 build under Wine, the whole
-# program run: start-up, update, client start) and unpacks the same archive with Info-ZIP's
+# Applies a 200 MiB, 5,000-file update with lumoraLaunch (under Wine, the whole program run:
+# start-up, update, client start; the 32-bit build where the kernel runs 32-bit code, else the
+# 64-bit one, TOLU_BENCH_ARCH=i686 or x86_64 chooses) and unpacks the same archive with Info-ZIP's
 # `unzip -o` (native), into an empty folder and again over the files already there, best of three
 # each. Beside them the file-creation floor: tools/file-floor creates the same files with the same
 # sizes and nothing else, under the same Wine, into an empty folder on the same disk. The last line
@@ -10,8 +11,11 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${TOLU_BUILD:-$here/build}
 export TOLU_BUILD=$BUILD
+. "$here/tools/arch.sh"
+ARCH=$(bench_arch)
 bash "$here/tools/build.sh" >/dev/null
-B=$BUILD/x86_64
+echo "[bench] measuring $(build_words "$ARCH")"
+B=$BUILD/$ARCH
 # TOLU_BENCH_DIR puts the archive and every output folder on another file system (e.g. a memory
 # one under /dev/shm): on a disk, the moment's writeback moves each figure by up to two times.
 work=${TOLU_BENCH_DIR:-$B}/bench-launcher
@@ -34,7 +38,7 @@ with zipfile.ZipFile(sys.argv[1], "w", zipfile.ZIP_DEFLATED, compresslevel=6) as
 PY
 ls -l "$work/update.zip" | awk '{print "[bench] archive bytes: " $5}'
 
-export WINEPREFIX="$B/wineprefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
+. "$B/wine-env.sh"
 bash "$here/tools/wine-prefix.sh" start "$B" >/dev/null
 trap 'bash "$here/tools/wine-prefix.sh" stop "$B"' EXIT
 # The stand-in client the launcher starts at the end leaves again at once.
@@ -49,7 +53,7 @@ for run in 1 2 3; do
   cp "$B/launcher/lumoraLaunch.exe" "$B/tools/standin-client/lumora.exe" "$work/update.zip" "$app/"
   sync
   t0=$(date +%s.%N)
-  /usr/lib/wine/wine64 "$app/lumoraLaunch.exe" </dev/null >/dev/null 2>&1
+  "$WINE" "$app/lumoraLaunch.exe" </dev/null >/dev/null 2>&1
   t1=$(date +%s.%N)
   [ -f "$app/update.zip" ] && { echo "update.zip left behind" >&2; exit 1; }
   count=$(find "$app/app" -type f | wc -l)
@@ -68,7 +72,7 @@ for run in 1 2 3; do
   rm -rf "$floor" && mkdir -p "$floor"
   sync
   t0=$(date +%s.%N)
-  /usr/lib/wine/wine64 "$B/tools/file-floor/file_floor.exe" "$(winpath "$work/update.zip")" "$(winpath "$floor")" \
+  "$WINE" "$B/tools/file-floor/file_floor.exe" "$(winpath "$work/update.zip")" "$(winpath "$floor")" \
     </dev/null >/dev/null 2>&1
   t1=$(date +%s.%N)
   count=$(find "$floor" -type f | wc -l)
@@ -78,7 +82,7 @@ for run in 1 2 3; do
   # The same update once more over the installed files: each one is replaced.
   cp "$work/update.zip" "$app/"
   t0=$(date +%s.%N)
-  /usr/lib/wine/wine64 "$app/lumoraLaunch.exe" </dev/null >/dev/null 2>&1
+  "$WINE" "$app/lumoraLaunch.exe" </dev/null >/dev/null 2>&1
   t1=$(date +%s.%N)
   launcher_again+=("$(echo "$t1 - $t0" | bc -l)")
   t0=$(date +%s.%N)

@@ -1,14 +1,23 @@
-# Sourced by the UI benchmarks (not run by itself): the build tree, the bench program (built
-# first when it is missing), and timings of one input at n and 2n.
+# Sourced by the UI benchmarks (not run by itself): the build tree measured, the bench program
+# (built first when it is missing), and timings of one input at n and 2n. The build is the 32-bit
+# one (i686) where the kernel runs 32-bit code, else the 64-bit one; TOLU_BENCH_ARCH=i686 or
+# x86_64 chooses. The first benchmark of a run says which build it measures.
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+. "$here/tools/arch.sh"
 BUILD=${TOLU_BUILD:-$here/build}
-x64=$BUILD/x86_64
+TOLU_BENCH_ARCH=$(bench_arch) || exit 1
+export TOLU_BENCH_ARCH
+tree=$BUILD/$TOLU_BENCH_ARCH
+if [ -z "${TOLU_BENCH_SAID:-}" ]; then
+  echo "[bench] measuring $(build_words "$TOLU_BENCH_ARCH")"
+  export TOLU_BENCH_SAID=1
+fi
 BEST_OF=3
 worst=0
 
-# bench_program PATH: sets BENCH to PATH under the x86_64 build's tools/, building it if needed.
+# bench_program PATH: sets BENCH to PATH under the measured build's tools/, building it if needed.
 bench_program() {
-  BENCH=$x64/tools/$1
+  BENCH=$tree/tools/$1
   [ -x "$BENCH" ] || bash "$here/tools/build.sh"
 }
 
@@ -16,9 +25,9 @@ bench_program() {
 # on them, and ends with it. Windows need a display, and Wine's desktop keeps the display the
 # prefix was started with.
 on_wine_display() {
-  [ "${TOLU_WINE_BUILD:-}" = "$(realpath -m "$x64")" ] && return 0
+  [ "${TOLU_WINE_BUILD:-}" = "$(realpath -m "$tree")" ] && return 0
   export TOLU_BUILD=$BUILD
-  bash "$here/tools/with-wine.sh" "$x64" bash "$0" "$@" 2>&1 | grep -v '^\[xvfb\]'
+  bash "$here/tools/with-wine.sh" "$tree" bash "$0" "$@" 2>&1 | grep -v '^\[xvfb\]'
   exit 0
 }
 
@@ -26,7 +35,7 @@ on_wine_display() {
 best() {
   local b="" t
   for _ in $(seq "$BEST_OF"); do
-    t=$("$x64/wine-run.sh" "$BENCH" "$1" "$2" | tr -d '\r')
+    t=$("$tree/wine-run.sh" "$BENCH" "$1" "$2" | tr -d '\r')
     if [ -z "$b" ] || awk -v a="$t" -v b="$b" 'BEGIN{exit !(a<b)}'; then b=$t; fi
   done
   echo "$b"

@@ -24,7 +24,7 @@ echo "list: one selection change and its repaint: 1,000 rows ${small} ms, 10,000
 best_on_desktop() {
   local b="" t
   for _ in $(seq "$BEST_OF"); do
-    t=$("$x64/wine-run.sh" explorer /desktop=combo-bench,1024x768 "$BENCH" "$1" "$2" | tr -d '\r')
+    t=$("$tree/wine-run.sh" explorer /desktop=combo-bench,1024x768 "$BENCH" "$1" "$2" | tr -d '\r')
     if [ -z "$b" ] || awk -v a="$t" -v b="$b" 'BEGIN{exit !(a<b)}'; then b=$t; fi
   done
   echo "$b"

@@ -7,8 +7,8 @@ set -euo pipefail
 . "$(dirname "$0")/lib.sh"
 BEST_OF=5
 bench_program ui-render-bench/ui_render_bench.exe
-bash "$here/tools/wine-prefix.sh" start "$x64"
-trap 'bash "$here/tools/wine-prefix.sh" stop "$x64"' EXIT
+bash "$here/tools/wine-prefix.sh" start "$tree"
+trap 'bash "$here/tools/wine-prefix.sh" stop "$tree"' EXIT
 
 measure "decode and draw PNGs (96x96, nine-grid)" png 100
 measure "lay out and draw a marked-up paragraph (phrases)" markup 1000

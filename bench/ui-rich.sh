@@ -11,7 +11,7 @@ chars=1048576
 typed=1000
 load="" type=""
 for _ in $(seq "$BEST_OF"); do
-  read -r l t < <("$x64/wine-run.sh" "$BENCH" "$chars" "$typed" | tr -d '\r')
+  read -r l t < <("$tree/wine-run.sh" "$BENCH" "$chars" "$typed" | tr -d '\r')
   if [ -z "$load" ] || awk -v a="$l" -v b="$load" 'BEGIN{exit !(a<b)}'; then load=$l; fi
   if [ -z "$type" ] || awk -v a="$t" -v b="$type" 'BEGIN{exit !(a<b)}'; then type=$t; fi
 done

@@ -8,10 +8,10 @@ set -euo pipefail
 bench_program ui-core-bench/ui_core_bench.exe
 
 # ---- skin readers: layout documents and the skin zip ----
-bash "$here/tools/wine-prefix.sh" start "$x64"
+bash "$here/tools/wine-prefix.sh" start "$tree"
 measure "parse a layout document and map every attribute (bytes)" xml 4194304
 measure "1,000 look-ups with extraction in a skin zip (entries)" zip 1000
-bash "$here/tools/wine-prefix.sh" stop "$x64"
+bash "$here/tools/wine-prefix.sh" stop "$tree"
 
 # ---- renderer: decoding and drawing PNGs, laying out marked-up text ----
 # Measured by bench/ui-render.sh; its figures are repeated here and its ratio joins ours.

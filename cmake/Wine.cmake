@@ -1,20 +1,33 @@
-# The 64-bit build runs its tests under 64-bit Wine in a prefix private to the build tree; the
-# 32-bit build (the deliverable) is only compiled and linked, since this kernel runs no 32-bit code.
+# Both builds run their tests under Wine in a prefix private to the build tree: the 32-bit build
+# (the deliverable) under 32-bit Wine in a win32 prefix, the 64-bit build under 64-bit Wine in a
+# win64 prefix. Both trees build the tests; tools/test.sh runs the 32-bit tree only where the
+# kernel runs 32-bit code (tools/arch.sh tells). wine-env.sh holds the tree's Wine settings for
+# the scripts of tools/ and bench/; wine-run.sh runs one program with them.
+set(TOLU_BUILD_TESTS ON)
 set(TOLU_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 set(TOLU_WINE_RUN ${CMAKE_BINARY_DIR}/wine-run.sh)
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "AMD64")
-  set(TOLU_BUILD_TESTS ON)
-  file(WRITE ${TOLU_WINE_RUN}
+  set(TOLU_WINEARCH win64)
+  set(TOLU_WINE_LOADER /usr/lib/wine/wine64)
+else()
+  set(TOLU_WINEARCH win32)
+  set(TOLU_WINE_LOADER /usr/lib/wine/wine)
+endif()
+file(WRITE ${CMAKE_BINARY_DIR}/wine-env.sh
+"# Wine settings of this build tree, for sh and bash scripts to source.
+export WINEPREFIX='${TOLU_WINEPREFIX}' WINEARCH=${TOLU_WINEARCH} WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
+WINE=${TOLU_WINE_LOADER}
+# The 64-bit server serves 32-bit and 64-bit programs alike.
+WINESERVER=/usr/lib/wine/wineserver64
+")
+file(WRITE ${TOLU_WINE_RUN}
 "#!/bin/sh
 # Runs a Windows program of this build tree under Wine, in the tree's own prefix.
-export WINEPREFIX='${TOLU_WINEPREFIX}' WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
-exec /usr/lib/wine/wine64 \"$@\"
+. '${CMAKE_BINARY_DIR}/wine-env.sh'
+exec \"$WINE\" \"$@\"
 ")
-  file(CHMOD ${TOLU_WINE_RUN} PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${TOLU_WINE_RUN})
-else()
-  set(TOLU_BUILD_TESTS OFF)
-endif()
+file(CHMOD ${TOLU_WINE_RUN} PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${TOLU_WINE_RUN})
 
 # tolu_add_gtest(<name> SOURCES ... LIBS ... [DEPENDS targets...] [TIMEOUT s]
 #                [RESOURCE_LOCK names...] [FIXTURES names...]): one GoogleTest program, its cases

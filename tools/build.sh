@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Sets up the dependencies, then configures and builds both targets:
-#   $TOLU_BUILD/i686    the 32-bit deliverable (compiled and linked only)
-#   $TOLU_BUILD/x86_64  the same programs for 64-bit Wine, with the tests
+# Sets up the dependencies, then configures and builds both targets, each with its tests:
+#   $TOLU_BUILD/i686    the 32-bit deliverable, run under 32-bit Wine where the kernel runs
+#                       32-bit code
+#   $TOLU_BUILD/x86_64  the same programs for 64-bit Wine, run everywhere
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${TOLU_BUILD:-$here/build}

@@ -2,11 +2,11 @@
 # The steps of the main job (tools/demo.sh runs this inside an X display and the Wine prefix).
 set -euo pipefail
 here=$TOLU_HERE
-B=$TOLU_X64
+B=$TOLU_DEMO_TREE
 out=$(dirname "$B")/demo
 rm -rf "$out" && mkdir -p "$out"
-export WINEPREFIX="$B/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
-WINE=/usr/lib/wine/wine64
+# The build tree's prefix and Wine loader (32-bit for the i686 tree, 64-bit for the x86_64 one).
+. "$B/wine-env.sh"
 say() { echo "[demo] $*"; }
 shot() { import -window root "$out/$1.png"; say "screenshot: $out/$1.png"; }
 

@@ -3,6 +3,7 @@
 # Built dependencies go into a cache folder outside the checkout, keyed by version and target,
 # so a second run only checks that they are there.
 set -euo pipefail
+. "$(dirname "$0")/arch.sh"
 
 DEPS=${TOLU_DEPS:-/var/cache/tolu-deps}
 TRIPLETS=(x86_64-w64-mingw32 i686-w64-mingw32)
@@ -37,6 +38,27 @@ if [ ${#missing[@]} -gt 0 ]; then
   say "installing Debian packages: ${missing[*]}"
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${PACKAGES[@]}" >/dev/null
+fi
+
+# ---- 32-bit Wine, for the 32-bit build's tests, demo and benchmarks ----
+# The i386 twins of the X, TLS and font libraries that the i386 libwine only recommends.
+PACKAGES_32=(wine32 libwine:i386 libgnutls30:i386 libxrender1:i386 libxrandr2:i386 libxi6:i386
+  libxcursor1:i386 libxfixes3:i386 libxcomposite1:i386 libxinerama1:i386 libxxf86vm1:i386
+  libfreetype6:i386 libfontconfig1:i386)
+if runs_32bit; then
+  missing=()
+  for p in "${PACKAGES_32[@]}"; do
+    case $p in *:*) q=$p;; *) q=$p:i386;; esac
+    dpkg-query -W -f='${Status}' "$q" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    say "installing 32-bit Wine: ${missing[*]}"
+    dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${PACKAGES_32[@]}" >/dev/null
+  fi
+else
+  say "$NO_32BIT_LINE"
 fi
 
 mkdir -p "$DEPS/src"
@@ -111,9 +133,9 @@ for t in "${TRIPLETS[@]}"; do
 done
 ln -sfn "$DEPS/tinyxml2-$TX_VER" "$DEPS/tinyxml2"
 
-# ---- GoogleTest (Debian's source tree, built for the test target) ----
+# ---- GoogleTest (Debian's source tree, built for each target: both build trees build the tests) ----
 GT_VER=$(dpkg-query -W -f='${Version}' googletest | sed 's/[^A-Za-z0-9.]/_/g')
-for t in x86_64-w64-mingw32; do
+for t in "${TRIPLETS[@]}"; do
   out="$DEPS/googletest-$GT_VER/$t"
   [ -f "$out/.done" ] && continue
   say "building GoogleTest $GT_VER for $t"

@@ -1,20 +1,22 @@
 #!/usr/bin/env bash
-# Prepares (start) or stops (stop) the private Wine prefix of a 64-bit build tree.
-#   tools/wine-prefix.sh start|stop BUILD_DIR
+# Prepares (start) or stops (stop) the private Wine prefix of a build tree, or of a folder that
+# holds a wine-env.sh of its own (CMake writes one into each build tree: the prefix's folder, the
+# win32 or win64 kind and the Wine loader of that build).
+#   tools/wine-prefix.sh start|stop DIR
 # Only the wineserver of that prefix is ever stopped.
 set -euo pipefail
 action=$1
 build=$(cd "$2" && pwd)
-export WINEPREFIX="$build/wineprefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
-WINE=/usr/lib/wine/wine64
-SERVER=/usr/lib/wine/wineserver64
+[ -f "$build/wine-env.sh" ] || { echo "$build has no wine-env.sh (configure the build tree first)" >&2; exit 2; }
+. "$build/wine-env.sh"
+SERVER=$WINESERVER
 
 case $action in
 start)
   fresh=0
   [ -f "$WINEPREFIX/.tolu-ready" ] || fresh=1
   if [ $fresh = 1 ]; then
-    echo "[wine] creating the prefix $WINEPREFIX"
+    echo "[wine] creating the $WINEARCH prefix $WINEPREFIX"
     "$WINE" wineboot -i </dev/null >/dev/null 2>&1 || true
     reg() { "$WINE" reg "$@" </dev/null >/dev/null 2>&1; }
     # A crashing test must fail, not wait on a dialog.

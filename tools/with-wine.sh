@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs a command on a fresh Xvfb display with the Wine prefix of a 64-bit build tree started on
-# it, then stops that prefix's wineserver and that X server (nothing else):
+# Runs a command on a fresh Xvfb display with the Wine prefix of a build tree (32-bit or 64-bit,
+# as its wine-env.sh says) started on it, then stops that prefix's wineserver and that X server
+# (nothing else):
 #   tools/with-wine.sh BUILD_DIR COMMAND [ARGS...]
 # The command sees TOLU_WINE_BUILD, the build tree's absolute path, so a script that runs itself
 # again through this one can tell that it is inside.

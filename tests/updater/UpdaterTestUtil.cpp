@@ -23,7 +23,7 @@ HWND WaitWindow(const wchar_t* cls, DWORD pid, DWORD ms, bool visibleOnly) {
         [&] {
             FindData d{cls, pid, nullptr};
             EnumWindows(
-                [](HWND h, LPARAM l) -> BOOL {
+                [](HWND h, LPARAM l) WINAPI -> BOOL {
                     FindData* d = reinterpret_cast<FindData*>(l);
                     wchar_t name[128] = {};
                     GetClassNameW(h, name, 128);

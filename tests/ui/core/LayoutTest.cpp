@@ -125,6 +125,14 @@ TEST(BoxLayout, FloatChildPlacedByOriginSharesAndSize) {
     // It takes no room from the others.
     EXPECT_EQ(layout->GetItemAt(0)->GetPos().top, 100);
     delete layout;
+
+    // A share of the container is the double product cut toward zero, alike in the 32-bit and
+    // the 64-bit build: 0.009 of 1000 is 9 (80-bit x87 intermediates would make it 8).
+    CHorizontalLayoutUI* wide = MakeLayout<CHorizontalLayoutUI>(
+        L"", {{L"float=\"0.009,0,0.009,0\" pos=\"0,0,10,10\""}}, {0, 0, 1000, 100});
+    EXPECT_EQ(wide->GetItemAt(0)->GetPos().left, 9);
+    EXPECT_EQ(wide->GetItemAt(0)->GetPos().right, 19);
+    delete wide;
 }
 
 TEST(BoxLayout, SizesNearTheIntLimitsDoNotWrap) {
@@ -334,7 +342,7 @@ TEST(Container, ChildListOwnershipAndVisibility) {
 TEST(Container, HitTestSkipsChildPartsOutsideTheInnerRectangle) {
     CVerticalLayoutUI* layout = MakeLayout<CVerticalLayoutUI>(
         L"inset=\"0,0,0,20\"", {{L"height=\"90\""}}, {0, 0, 100, 100});
-    auto hit = [](CControlUI* c, void*) -> CControlUI* { return c; };
+    auto hit = [](CControlUI* c, void*) CALLBACK -> CControlUI* { return c; };
     POINT inside = {50, 50};
     POINT inInset = {50, 85};
     const UINT flags = kLocateVisible | kLocateHitTest | kLocateTopFirst;

@@ -304,7 +304,7 @@ TEST_F(LiveWindowTest, HoverShowsTheToolTipOnlyForControlsWithOne) {
             HWND owner;
             HWND found;
         } find{owner, nullptr};
-        EnumThreadWindows(GetCurrentThreadId(), [](HWND h, LPARAM p) -> BOOL {
+        EnumThreadWindows(GetCurrentThreadId(), [](HWND h, LPARAM p) WINAPI -> BOOL {
             auto* f = reinterpret_cast<Find*>(p);
             wchar_t cls[64] = {};
             GetClassNameW(h, cls, 64);
@@ -498,9 +498,12 @@ TEST_F(LiveWindowTest, ReplacedRootIsDeletedLaterAndTheNewOneLaidOut) {
     livetest::Place(fresh, MakeButton(L"new"), RECT{10, 10, 60, 40});
     win.Manager().AttachRoot(fresh);
     EXPECT_FALSE(deleted);
-    EXPECT_EQ(win.Manager().LocateControl(L"new"), fresh->LocateControl(
-        [](CControlUI* c, void*) -> CControlUI* { return c->GetName() == L"new" ? c : nullptr; },
-        nullptr, 0));
+    EXPECT_EQ(win.Manager().LocateControl(L"new"),
+              fresh->LocateControl(
+                  [](CControlUI* c, void*) CALLBACK -> CControlUI* {
+                      return c->GetName() == L"new" ? c : nullptr;
+                  },
+                  nullptr, 0));
     InvalidateRect(win.GetHWND(), nullptr, FALSE);
     EXPECT_TRUE(livetest::PumpUntil([&] { return deleted && Count(L"windowinit:fresh") == 1; },
                                     3000));
