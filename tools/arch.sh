@@ -37,7 +37,10 @@ bench_arch() {
   local arch=${TOLU_BENCH_ARCH:-$(run_arch)}
   case $arch in
     i686)
-      runs_32bit || { echo "TOLU_BENCH_ARCH=i686: $NO_32BIT_LINE" >&2; return 1; } ;;
+      runs_32bit || {
+        echo "TOLU_BENCH_ARCH=i686: this kernel runs no 32-bit code, so the 32-bit build cannot run here" >&2
+        return 1
+      } ;;
     x86_64) ;;
     *) echo "TOLU_BENCH_ARCH must be i686 or x86_64, not '$arch'" >&2; return 1 ;;
   esac
