@@ -14,10 +14,7 @@ BUILD=${TOLU_BUILD:-$here/build}
 export TOLU_BUILD=$BUILD
 bash "$here/tools/build.sh"
 arch=$(run_arch)
-if [ "$arch" = i686 ]; then
-  echo "[demo] running the 32-bit build (i686) under 32-bit Wine"
-else
-  echo "[demo] running the 64-bit build (x86_64): $NO_32BIT_LINE"
-fi
+echo "[demo] running $(build_words "$arch")"
+runs_32bit || echo "[demo] $NO_32BIT_LINE"
 export TOLU_HERE=$here TOLU_DEMO_TREE=$BUILD/$arch
 bash "$here/tools/with-wine.sh" "$TOLU_DEMO_TREE" bash "$here/tools/demo-run.sh"

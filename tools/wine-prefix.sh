@@ -9,7 +9,6 @@ action=$1
 build=$(cd "$2" && pwd)
 [ -f "$build/wine-env.sh" ] || { echo "$build has no wine-env.sh (configure the build tree first)" >&2; exit 2; }
 . "$build/wine-env.sh"
-SERVER=$WINESERVER
 
 case $action in
 start)
@@ -29,16 +28,16 @@ start)
       reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v "$face" \
         /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f
     done
-    "$SERVER" -w
+    "$WINESERVER" -w
     touch "$WINEPREFIX/.tolu-ready"
   fi
   # A persistent server with Wine's services already running (their output on /dev/null), so
   # they never hold the test runner's pipes open and each test program starts quickly.
-  "$SERVER" -p
+  "$WINESERVER" -p
   "$WINE" wineboot </dev/null >/dev/null 2>&1 || true
   ;;
 stop)
-  [ -d "$WINEPREFIX" ] && "$SERVER" -k 2>/dev/null || true
+  [ -d "$WINEPREFIX" ] && "$WINESERVER" -k 2>/dev/null || true
   ;;
 *)
   echo "usage: $0 start|stop BUILD_DIR" >&2
